@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the toolchains and runtimes both builds need, skipping what is already there.
+# Safe to run repeatedly; needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make googletest libgtest-dev libbenchmark-dev clang
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  wine wine32:i386 wine64 fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "install-deps: installing ${missing[*]}" >&2
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
