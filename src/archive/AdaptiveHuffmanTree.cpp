@@ -45,33 +45,21 @@ int AdaptiveHuffmanTree::LastIndexBelow(int node, unsigned count) const noexcept
   return low;
 }
 
-void AdaptiveHuffmanTree::Update(int symbol) noexcept {
-  if (freq_[R] == MAX_FREQ) Rebuild();
-  uint16_t* const freq = freq_;
-  uint16_t* const prnt = prnt_;
-  uint16_t* const son = son_;
-  int c = prnt[symbol + T];
-  do {
-    const unsigned k = ++freq[c];
-    if (k > freq[c + 1]) {
-      const int l = freq[c + 2] >= k ? c + 1 : LastIndexBelow(c + 1, k);
-      freq[c] = freq[l];
-      freq[l] = static_cast<uint16_t>(k);
+int AdaptiveHuffmanTree::Promote(int c, unsigned k) noexcept {
+  const int l = freq_[c + 2] >= k ? c + 1 : LastIndexBelow(c + 1, k);
+  freq_[c] = freq_[l];
+  freq_[l] = static_cast<uint16_t>(k);
 
-      const int i = son[c];
-      prnt[i] = static_cast<uint16_t>(l);
-      if (i < T) prnt[i + 1] = static_cast<uint16_t>(l);
+  const int i = son_[c];
+  prnt_[i] = static_cast<uint16_t>(l);
+  if (i < T) prnt_[i + 1] = static_cast<uint16_t>(l);
 
-      const int j = son[l];
-      son[l] = static_cast<uint16_t>(i);
-      prnt[j] = static_cast<uint16_t>(c);
-      if (j < T) prnt[j + 1] = static_cast<uint16_t>(c);
-      son[c] = static_cast<uint16_t>(j);
-
-      c = l;
-    }
-    c = prnt[c];
-  } while (c != 0);
+  const int j = son_[l];
+  son_[l] = static_cast<uint16_t>(i);
+  prnt_[j] = static_cast<uint16_t>(c);
+  if (j < T) prnt_[j + 1] = static_cast<uint16_t>(c);
+  son_[c] = static_cast<uint16_t>(j);
+  return l;
 }
 
 void AdaptiveHuffmanTree::Rebuild() noexcept {

@@ -25,7 +25,16 @@ class AdaptiveHuffmanTree {
 
   // Counts one more occurrence of `symbol`, rebuilding first when the root's count
   // has reached MAX_FREQ, and restores the sibling property by exchanging subtrees.
-  void Update(int symbol) noexcept;
+  // Inline: it runs once per symbol on both sides of the codec.
+  void Update(int symbol) noexcept {
+    if (freq_[R] == MAX_FREQ) Rebuild();
+    int c = prnt_[symbol + T];
+    do {
+      const unsigned k = ++freq_[c];
+      if (k > freq_[c + 1]) c = Promote(c, k);
+      c = prnt_[c];
+    } while (c != 0);
+  }
 
   // Halves every leaf count (rounding up) and builds the tree anew from the leaves.
   void Rebuild() noexcept;
@@ -43,6 +52,11 @@ class AdaptiveHuffmanTree {
   void CodeLengths(uint8_t (&lengths)[N_CHAR]) const noexcept;
 
  private:
+  // `node`'s count has just become `count`, more than the next node's: moves it past
+  // the run of smaller counts by exchanging it with the run's last node, and returns
+  // the node's new index.
+  int Promote(int node, unsigned count) noexcept;
+
   // The last index from `node` on whose count is below `count`; freq_[node] is.
   int LastIndexBelow(int node, unsigned count) const noexcept;
 

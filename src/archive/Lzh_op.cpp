@@ -66,14 +66,6 @@ void TCustomLZHCompressor::Decompress() {
 }
 
 void TCustomLZHCompressor::ResetState() noexcept {
-  endOfInput_ = false;
-  bitBuffer_ = 0;
-  bitCount_ = 0;
-  encoderBitCount_ = 0;
-  encoderBitBuffer_ = 0;
-  std::fill(std::begin(encoderCounters_), std::end(encoderCounters_), 0u);
-  encoderMatchPosition_ = 0;
-  encoderMatchLength_ = 0;
   outputPosition_ = 1;
   inputPosition_ = 1;
   inputCount_ = 0;
@@ -86,97 +78,80 @@ void TCustomLZHCompressor::ResetState() noexcept {
   std::fill_n(son_.get(), T, uint16_t{0});
 }
 
+uint8_t TCustomLZHCompressor::FetchByte(bool& endOfInput) {
+  uint8_t byte = 0;
+  uint16_t done = 0;
+  ReadInput(&byte, 1, done);
+  if (done == 1) return byte;
+  endOfInput = true;
+  return 0;
+}
+
 void TCustomLZHCompressor::DecodeLoop() {
+  // The bit state lives in locals so the loop keeps it in registers; nothing outside
+  // one decoding can observe it. It is a 16-bit buffer, held in the top half of
+  // `bits` so shifting needs no masking: the next bit is bit 31. A byte is fetched
+  // only when fewer than 8 bits are held, one per request, so the read event runs
+  // exactly when the format says it does.
+  uint32_t bits = 0;
+  unsigned bitCount = 0;
+  bool endOfInput = false;
+  const auto refill = [&] {
+    if (bitCount < 8) {
+      bits |= static_cast<uint32_t>(FetchByte(endOfInput)) << (24 - bitCount);
+      bitCount += 8;
+    }
+  };
+  const auto nextBit = [&] {
+    refill();
+    const int bit = static_cast<int>(bits >> 31);
+    bits <<= 1;
+    --bitCount;
+    return bit;
+  };
+  const auto nextByte = [&] {
+    refill();
+    const unsigned byte = bits >> 24;
+    bits <<= 8;
+    bitCount -= 8;
+    return byte;
+  };
+  constexpr uint32_t kTerminatorOnly = 0x8000u << 16;
+
   tree_.Initialize();
   std::fill_n(ring_.get(), kRingStart, kRingFill);
   uint8_t* const ring = ring_.get();
   unsigned r = kRingStart;
   for (;;) {
-    const int c = NextSymbol();
-    if (c < 256) {
-      OutputByte(static_cast<uint8_t>(c));
-      ring[r] = static_cast<uint8_t>(c);
+    int n = tree_.Root();
+    while (n < T) {
+      n = tree_.Child(n, nextBit());
+      // Only zero bits left: the terminating 1 bit was taken inside this code.
+      if (endOfInput && bits == 0) throw ECompress("");
+    }
+    const int symbol = n - T;
+    tree_.Update(symbol);
+
+    if (symbol < 256) {
+      OutputByte(static_cast<uint8_t>(symbol));
+      ring[r] = static_cast<uint8_t>(symbol);
       r = (r + 1) & (N - 1);
     } else {
-      const unsigned position = static_cast<unsigned>(NextPosition());
+      unsigned code = nextByte();
+      const PositionPrefix prefix = kPositionPrefix[code];
+      for (int i = prefix.codeLength - 2; i > 0; --i) code = ((code << 1) + static_cast<unsigned>(nextBit())) & 0xFFFF;
+      const unsigned position = (static_cast<unsigned>(prefix.upper) << 6) | (code & 0x3F);
       const unsigned start = r - position - 1;
-      const int length = MatchLength(c);
       // Byte by byte: a source overlapping the bytes being written repeats them.
-      for (int k = 0; k < length; ++k) {
+      for (int k = 0, length = MatchLength(symbol); k < length; ++k) {
         const uint8_t b = ring[(start + static_cast<unsigned>(k)) & (N - 1)];
         OutputByte(b);
         ring[r] = b;
         r = (r + 1) & (N - 1);
       }
     }
-    if (endOfInput_ && bitBuffer_ == 0x8000) return;
+    if (endOfInput && bits == kTerminatorOnly) return;
   }
-}
-
-void TCustomLZHCompressor::FetchByte() {
-  uint8_t byte = 0;
-  uint16_t done = 0;
-  ReadInput(&byte, 1, done);
-  if (done != 1) {
-    endOfInput_ = true;
-    byte = 0;
-  }
-  bitBuffer_ = static_cast<uint16_t>(bitBuffer_ | (byte << (8 - bitCount_)));
-  bitCount_ = static_cast<uint8_t>(bitCount_ + 8);
-}
-
-inline int TCustomLZHCompressor::NextBit() {
-  if (bitCount_ < 8) FetchByte();
-  const int bit = bitBuffer_ >> 15;
-  bitBuffer_ = static_cast<uint16_t>(bitBuffer_ << 1);
-  --bitCount_;
-  return bit;
-}
-
-inline int TCustomLZHCompressor::NextByte() {
-  if (bitCount_ < 8) FetchByte();
-  const int byte = bitBuffer_ >> 8;
-  bitBuffer_ = static_cast<uint16_t>(bitBuffer_ << 8);
-  bitCount_ = static_cast<uint8_t>(bitCount_ - 8);
-  return byte;
-}
-
-int TCustomLZHCompressor::NextSymbol() {
-  // The walk keeps the bit state in locals; FetchByte works on the members, so they
-  // are synchronised around it.
-  unsigned buffer = bitBuffer_;
-  unsigned count = bitCount_;
-  int n = tree_.Root();
-  while (n < T) {
-    if (count < 8) {
-      bitBuffer_ = static_cast<uint16_t>(buffer);
-      bitCount_ = static_cast<uint8_t>(count);
-      FetchByte();
-      buffer = bitBuffer_;
-      count = bitCount_;
-    }
-    n = tree_.Child(n, static_cast<int>((buffer >> 15) & 1));
-    buffer = (buffer << 1) & 0xFFFF;
-    --count;
-    if (endOfInput_ && buffer == 0) {
-      // Only zero bits remain: the terminating 1 bit has been taken inside this code.
-      bitBuffer_ = 0x8000;
-      bitCount_ = static_cast<uint8_t>(count);
-      throw ECompress("");
-    }
-  }
-  bitBuffer_ = static_cast<uint16_t>(buffer);
-  bitCount_ = static_cast<uint8_t>(count);
-  const int symbol = n - T;
-  tree_.Update(symbol);
-  return symbol;
-}
-
-int TCustomLZHCompressor::NextPosition() {
-  unsigned b = static_cast<unsigned>(NextByte());
-  const PositionPrefix prefix = kPositionPrefix[b];
-  for (int i = prefix.codeLength - 2; i > 0; --i) b = ((b << 1) + static_cast<unsigned>(NextBit())) & 0xFFFF;
-  return (prefix.upper << 6) | static_cast<int>(b & 0x3F);
 }
 
 void TCustomLZHCompressor::OutputByte(uint8_t value) {
@@ -196,38 +171,47 @@ uint16_t TCustomLZHCompressor::RequestInput(uint8_t* buffer, uint16_t size) {
 }
 
 void TCustomLZHCompressor::ReadInput(void* dest, uint16_t count, uint16_t& done) {
-  uint8_t* const buffer = inputBuffer_.get();
   if (count == 1 && inputPosition_ <= inputCount_) {  // the decoder's request, one byte at a time
-    *static_cast<uint8_t*>(dest) = buffer[inputPosition_ - 1];
+    *static_cast<uint8_t*>(dest) = inputBuffer_[inputPosition_ - 1u];
     ++inputPosition_;
     done = 1;
     return;
   }
+  done = RefillAndRead(static_cast<uint8_t*>(dest), count);
+}
+
+uint16_t TCustomLZHCompressor::RefillAndRead(uint8_t* dest, uint16_t count) {
+  uint8_t* const buffer = inputBuffer_.get();
   if (inputPosition_ > inputCount_) {
     inputCount_ = RequestInput(buffer, inputBufferSize_);
-    if (inputCount_ == 0) { done = 0; return; }
+    if (inputCount_ == 0) return 0;
     inputPosition_ = 1;
   } else if (inputPosition_ + count > inputCount_ + 1) {
     const uint16_t kept = static_cast<uint16_t>(inputCount_ - inputPosition_ + 1);
     std::memmove(buffer, buffer + inputPosition_ - 1, kept);
     inputCount_ = static_cast<uint16_t>(kept + RequestInput(buffer + kept, static_cast<uint16_t>(inputBufferSize_ - kept)));
-    if (inputCount_ == 0) { done = 0; return; }
+    if (inputCount_ == 0) return 0;
     inputPosition_ = 1;
   }
-  // Only valid bytes are copied; `done` tells the caller how many those are.
+  // Only valid bytes are copied; the result tells the caller how many those are.
   const uint16_t available = static_cast<uint16_t>(inputCount_ - inputPosition_ + 1);
-  done = std::min(count, available);
+  const uint16_t done = std::min(count, available);
   std::memcpy(dest, buffer + inputPosition_ - 1, done);
   inputPosition_ = static_cast<uint16_t>(inputPosition_ + done);
+  return done;
 }
 
 void TCustomLZHCompressor::WriteOutput(const void* source, uint16_t count, uint16_t& done) {
   if (count == 1 && outputPosition_ <= outputBufferSize_) {  // the decoder's one byte at a time
     outputBuffer_[outputPosition_ - 1u] = *static_cast<const uint8_t*>(source);
     ++outputPosition_;
-    done = 1;
-    return;
+  } else {
+    FlushAndWrite(static_cast<const uint8_t*>(source), count);
   }
+  done = count;
+}
+
+void TCustomLZHCompressor::FlushAndWrite(const uint8_t* source, uint16_t count) {
   if (outputPosition_ > outputBufferSize_ || outputPosition_ + count > outputBufferSize_ + 1) {
     HandOverOutput(static_cast<uint16_t>(outputPosition_ - 1));
     outputPosition_ = 1;
@@ -235,12 +219,11 @@ void TCustomLZHCompressor::WriteOutput(const void* source, uint16_t count, uint1
   if (count > outputBufferSize_) {
     // Beyond the contract; passed straight through rather than overrunning the buffer.
     uint16_t ignored = 0;
-    if (OnWriteData) OnWriteData(*this, static_cast<uint8_t*>(const_cast<void*>(source)), count, ignored);
+    if (OnWriteData) OnWriteData(*this, const_cast<uint8_t*>(source), count, ignored);
   } else {
     std::memcpy(outputBuffer_.get() + outputPosition_ - 1, source, count);
     outputPosition_ = static_cast<uint16_t>(outputPosition_ + count);
   }
-  done = count;
 }
 
 }  // namespace kavrix

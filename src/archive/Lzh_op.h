@@ -68,24 +68,13 @@ class TCustomLZHCompressor : public TComponent {
  private:
   void ResetState() noexcept;
   void DecodeLoop();
-  int NextBit();
-  int NextByte();
-  void FetchByte();
-  int NextSymbol();
-  int NextPosition();
+  uint8_t FetchByte(bool& endOfInput);
   void OutputByte(uint8_t value);
   void HandOverOutput(uint16_t size);
   uint16_t RequestInput(uint8_t* buffer, uint16_t size);
-
-  uint16_t bitBuffer_ = 0;  // left-aligned: the next bit is bit 15
-  uint8_t bitCount_ = 0;
-  // Encoder fields: this component only decodes, but they are cleared at each start
-  // like the rest of the state so a derived encoder starts from a known state.
-  uint8_t encoderBitCount_ = 0;
-  uint16_t encoderBitBuffer_ = 0;
-  uint32_t encoderCounters_[3] = {};
-  uint16_t encoderMatchPosition_ = 0;
-  uint16_t encoderMatchLength_ = 0;
+  // The slow paths of ReadInput and WriteOutput, kept apart so the per-byte paths stay small.
+  uint16_t RefillAndRead(uint8_t* dest, uint16_t count);
+  void FlushAndWrite(const uint8_t* source, uint16_t count);
 
   // Allocated once per component, in this order.
   std::unique_ptr<uint16_t[]> leftChildren_;   // N + 1: match-finder tree of the encoding direction
@@ -102,7 +91,6 @@ class TCustomLZHCompressor : public TComponent {
   uint16_t inputCount_ = 0;
   std::unique_ptr<uint8_t[]> inputBuffer_;
   std::unique_ptr<uint8_t[]> outputBuffer_;
-  bool endOfInput_ = false;
   bool ready_ = true;
   uint16_t inputBufferSize_ = kDefaultBufferSize;
   uint16_t outputBufferSize_ = kDefaultBufferSize;
