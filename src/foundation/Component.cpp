@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "foundation/ComponentStream.h"
+
 namespace kavrix {
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
@@ -18,6 +20,32 @@ TComponent::~TComponent() {
   }
   if (owner_) owner_->RemoveComponent(this);
 }
+
+TComponent* TComponent::FindComponent(const std::string& name) const noexcept {
+  for (TComponent* component : components_) {
+    if (component->name_ == name) return component;
+  }
+  return nullptr;
+}
+
+void TComponent::ReadState(TReader& reader) {
+  while (!reader.EndOfList()) {
+    const std::string property = reader.ReadStr();
+    if (!ReadProperty(property, reader)) reader.SkipValue();
+  }
+  reader.ReadListEnd();
+  reader.ReadChildren();
+}
+
+void TComponent::WriteState(TWriter& writer) {
+  WriteProperties(writer);
+  writer.WriteListEnd();
+  writer.WriteListEnd();  // no child records
+}
+
+bool TComponent::ReadProperty(const std::string&, TReader&) { return false; }
+
+void TComponent::WriteProperties(TWriter&) {}
 
 void TComponent::InsertComponent(TComponent* component) { components_.push_back(component); }
 

@@ -1,12 +1,15 @@
 #pragma once
 // Components: configured by properties, owned by the component (usually a form) they
-// sit on, and destroyed with it.
+// sit on, destroyed with it, and saved to and restored from a component stream.
 
 #include <functional>
-#include <memory>
+#include <string>
 #include <vector>
 
 namespace kavrix {
+
+class TReader;
+class TWriter;
 
 class TObject {
  public:
@@ -23,12 +26,30 @@ class TComponent : public TObject {
   ~TComponent() override;
 
   TComponent* Owner() const noexcept { return owner_; }
+  const std::string& Name() const noexcept { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+
+  // The owned component of that name, or null.
+  TComponent* FindComponent(const std::string& name) const noexcept;
+
+  // Restores the component from its record: the property list, the child list, and
+  // whatever a derived class stores after them. The header is already read.
+  virtual void ReadState(TReader& reader);
+  // Writes the record that ReadState reads, without the header.
+  virtual void WriteState(TWriter& writer);
+
+ protected:
+  // Called for each saved property; reads its value and returns true when the
+  // property is known, returns false (leaving the value unread) otherwise.
+  virtual bool ReadProperty(const std::string& name, TReader& reader);
+  virtual void WriteProperties(TWriter& writer);
 
  private:
   void InsertComponent(TComponent* component);
   void RemoveComponent(TComponent* component);
 
   TComponent* owner_;
+  std::string name_;
   std::vector<TComponent*> components_;
 };
 
