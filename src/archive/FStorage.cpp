@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "foundation/ComponentStream.h"
-#include "foundation/MessageHooks.h"
+#include "foundation/ErrorBox.h"
 
 namespace kavrix {
 namespace {
@@ -108,7 +108,7 @@ void TFileStorage::LoadFromFile(const std::string& fileName) {
     fileName_ = fileName;
     return;
   }
-  ShowErrorBox(kStorageReadError);
+  ShowErrorBox(kStorageReadError, "Error");
   Release();
   fileName_.clear();
 }

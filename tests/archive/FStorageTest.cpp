@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "foundation/ComponentStream.h"
-#include "foundation/MessageHooks.h"
+#include "foundation/ErrorBox.h"
 #include "support/TestData.h"
 
 namespace kavrix {
@@ -22,11 +22,10 @@ class FStorageTest : public ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("kavrix-fstorage-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
     fs::create_directories(dir_);
-    previousHook_ = ErrorBoxHook();
-    ErrorBoxHook() = [this](const std::string& text) { boxes_.push_back(text); };
+    previousHook_ = SetErrorBoxHook([this](const std::string& text, const std::string&) { boxes_.push_back(text); });
   }
   void TearDown() override {
-    ErrorBoxHook() = previousHook_;
+    SetErrorBoxHook(std::move(previousHook_));
     fs::remove_all(dir_);
   }
 
