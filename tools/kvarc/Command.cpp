@@ -1,0 +1,117 @@
+#include "Command.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace kavrix::kvarc {
+
+namespace {
+
+constexpr std::array kEncodeOptions{Option{"--parse", true}};
+
+constexpr std::array kCommands{
+    Command{"encode", "[--parse greedy|lazy|optimal] IN OUT",
+            "pack IN into the raw LZH stream OUT (default parse: optimal)", kEncodeOptions, RunEncode},
+    Command{"decode", "IN OUT", "unpack the raw LZH stream IN into OUT", {}, RunDecode},
+    Command{"help", "[COMMAND]", "show this help, or the usage of COMMAND", {}, RunHelp},
+};
+
+}  // namespace
+
+CommandLine::CommandLine(std::string_view command, std::span<const std::string> arguments,
+                         std::span<const Option> accepted)
+    : command_(command) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument == "-" || !argument.starts_with("-")) {
+      operands_.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t equals = argument.find('=');
+    const std::string name = argument.substr(0, equals);
+    const auto known = std::find_if(accepted.begin(), accepted.end(),
+                                   [&](const Option& o) { return o.name == name; });
+    if (known == accepted.end()) throw UsageError(command_ + ": unknown option '" + name + "'");
+    if (Has(name)) throw UsageError(command_ + ": option '" + name + "' given twice");
+    std::string value;
+    if (known->takesValue) {
+      if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+      } else if (i + 1 < arguments.size()) {
+        value = arguments[++i];
+      } else {
+        throw UsageError(command_ + ": option '" + name + "' needs a value");
+      }
+    } else if (equals != std::string::npos) {
+      throw UsageError(command_ + ": option '" + name + "' takes no value");
+    }
+    options_.emplace_back(name, std::move(value));
+  }
+}
+
+void CommandLine::ExpectOperands(size_t count, std::string_view names) const {
+  if (operands_.size() == count) return;
+  std::string message = command_ + ": expected " + std::string(names) + ", got ";
+  if (operands_.empty()) {
+    message += "no file names";
+  } else {
+    message += std::to_string(operands_.size()) + (operands_.size() == 1 ? " file name" : " file names");
+  }
+  throw UsageError(message + " (see 'kvarc help " + command_ + "')");
+}
+
+std::optional<std::string> CommandLine::Value(std::string_view option) const {
+  for (const auto& [name, value] : options_) {
+    if (name == option) return value;
+  }
+  return std::nullopt;
+}
+
+std::span<const Command> CommandTable() { return kCommands; }
+
+const Command* FindCommand(std::string_view name) {
+  for (const Command& command : kCommands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+void PrintHelp() {
+  std::printf("usage: kvarc COMMAND [ARGUMENTS]\n\nCommands:\n");
+  for (const Command& command : kCommands) {
+    std::printf("  %.*s %.*s\n      %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+                static_cast<int>(command.synopsis.size()), command.synopsis.data(),
+                static_cast<int>(command.summary.size()), command.summary.data());
+  }
+  std::printf(
+      "\nA raw LZH stream is the packed data alone, without an archive header.\n"
+      "'--' ends the options, for file names that start with '-'.\n"
+      "\nExit status: 0 success; 1 the command failed (unreadable input, write error);\n"
+      "2 usage error (nothing was done).\n");
+}
+
+void PrintUsage(const Command& command) {
+  std::printf("usage: kvarc %.*s %.*s\n  %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+              static_cast<int>(command.synopsis.size()), command.synopsis.data(),
+              static_cast<int>(command.summary.size()), command.summary.data());
+}
+
+void RunHelp(const CommandLine& line) {
+  const auto& operands = line.Operands();
+  if (operands.size() > 1) throw UsageError("help: expected at most one command name");
+  if (operands.empty()) {
+    PrintHelp();
+    return;
+  }
+  const Command* command = FindCommand(operands[0]);
+  if (command == nullptr) throw UsageError("help: unknown command '" + operands[0] + "'");
+  PrintUsage(*command);
+}
+
+}  // namespace kavrix::kvarc
