@@ -20,7 +20,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // fit the 32-bit size the storage records.
 int32_t SizeOfFile(const std::string& fileName) {
   FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) throw EInOutError(FormatMessage("Cannot open file %s", fileName) + ": " + std::strerror(errno));
+  if (!file) throw EInOutError(Format("Cannot open file %s", fileName) + ": " + std::strerror(errno));
   if (std::fseek(file.get(), 0, SEEK_END) != 0) throw EInOutError("I/O error sizing " + fileName);
   const long size = std::ftell(file.get());
   if (size < 0 || size > std::numeric_limits<int32_t>::max()) {

@@ -15,7 +15,7 @@ std::vector<uint8_t> LzhDecodeBuffer(std::span<const uint8_t> packed) {
   codec.SetOutputBufferSize(TCustomLZHCompressor::kMaxBufferSize);
   codec.OnReadData = [&](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {
     count = static_cast<uint16_t>(std::min<size_t>(size, packed.size() - consumed));
-    std::memcpy(buffer, packed.data() + consumed, count);
+    if (count != 0) std::memcpy(buffer, packed.data() + consumed, count);
     consumed += count;
   };
   codec.OnWriteData = [&](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {

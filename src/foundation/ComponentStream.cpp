@@ -73,7 +73,7 @@ void TReader::ReadChildren() {
     std::string name;
     ReadComponentHeader(className, name);
     TComponent* child = root_ ? root_->FindComponent(name) : nullptr;
-    if (!child) throw EReadError(FormatMessage("Component %s not found", name + " (" + className + ")"));
+    if (!child) throw EReadError(Format("Component %s not found", name + " (" + className + ")"));
     child->ReadState(*this);
   }
   ReadListEnd();

@@ -4,7 +4,7 @@
 
 namespace kavrix {
 
-std::string FormatMessage(const char* pattern, const std::string& argument) {
+std::string Format(const char* pattern, const std::string& argument) {
   std::string result = pattern;
   const auto at = result.find("%s");
   if (at != std::string::npos) result.replace(at, 2, argument);

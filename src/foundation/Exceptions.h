@@ -19,6 +19,6 @@ class Exception : public std::exception {
 };
 
 // Formats a fixed message that has one %s placeholder, e.g. "Cannot open file %s".
-std::string FormatMessage(const char* pattern, const std::string& argument);
+std::string Format(const char* pattern, const std::string& argument);
 
 }  // namespace kavrix

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#undef FormatMessage  // <windows.h> maps it to FormatMessageA
 
 namespace kavrix::registry {
 
@@ -16,7 +15,7 @@ bool QueryValue(HKEY key, const std::string& name, ValueData& value) {
   // The data query reports the size it really wrote, which for string data read through
   // the ANSI interface may be less than the size announced.
   if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, value.bytes.data(), &size) != ERROR_SUCCESS)
-    throw ERegistryException(FormatMessage("Failed to get data for '%s'", name));
+    throw ERegistryException(Format("Failed to get data for '%s'", name));
   value.type = type;
   value.bytes.resize(std::min<size_t>(size, value.bytes.size()));
   return true;
@@ -24,7 +23,7 @@ bool QueryValue(HKEY key, const std::string& name, ValueData& value) {
 
 std::string StringData(const ValueData& value, const std::string& name) {
   if (value.type != REG_SZ && value.type != REG_EXPAND_SZ)
-    throw ERegistryException(FormatMessage("Invalid data type for '%s'", name));
+    throw ERegistryException(Format("Invalid data type for '%s'", name));
   const auto end = std::find(value.bytes.begin(), value.bytes.end(), uint8_t{0});
   return std::string(value.bytes.begin(), end);
 }
@@ -48,7 +47,7 @@ LSTATUS CreateKey(HKEY root, const std::string& path, UniqueRegKey& key) {
 void WriteValue(HKEY key, const std::string& name, DWORD type, const void* data, size_t size) {
   if (key == nullptr || ::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
                                          static_cast<DWORD>(size)) != ERROR_SUCCESS)
-    throw ERegistryException(FormatMessage("Failed to set data for '%s'", name));
+    throw ERegistryException(Format("Failed to set data for '%s'", name));
 }
 
 std::string WithoutLeadingBackslash(const std::string& path) {

@@ -5,7 +5,6 @@
 #include "foundation/ErrorBox.h"
 #include "system/Registry.h"
 
-#undef FormatMessage  // <windows.h> maps it to FormatMessageA
 
 namespace kavrix {
 namespace {
@@ -104,7 +103,7 @@ void TRegistryEdit::OpenKey(const std::string& key) {
   UniqueRegKey created;
   if (registry::CreateKey(fromRoot ? root : parent.Get(), fromRoot ? key.substr(1) : key, created) !=
       ERROR_SUCCESS)
-    throw ERegistryException(FormatMessage("Failed to create key %s", key));
+    throw ERegistryException(Format("Failed to create key %s", key));
 }
 
 bool TRegistryEdit::ReadString(const std::string& dataName, std::string& dataValue) const {
@@ -118,7 +117,7 @@ bool TRegistryEdit::ReadInteger(const std::string& dataName, int32_t& dataValue)
   registry::ValueData value;
   if (!ReadValue(RootHandle(rootKey_), KeyPath(regKey_, {}), dataName, value)) return false;
   if (value.type != REG_DWORD || value.bytes.size() != sizeof(DWORD))
-    throw ERegistryException(FormatMessage("Invalid data type for '%s'", dataName));
+    throw ERegistryException(Format("Invalid data type for '%s'", dataName));
   DWORD data;
   std::memcpy(&data, value.bytes.data(), sizeof data);
   dataValue = static_cast<int32_t>(data);
@@ -136,7 +135,7 @@ bool TRegistryEdit::ReadDateTime(const std::string& dataName, double& dataValue)
   registry::ValueData value;
   if (!ReadValue(RootHandle(rootKey_), KeyPath(regKey_, {}), dataName, value)) return false;
   if (value.type != REG_BINARY || value.bytes.size() != sizeof(double))
-    throw ERegistryException(FormatMessage("Invalid data type for '%s'", dataName));
+    throw ERegistryException(Format("Invalid data type for '%s'", dataName));
   std::memcpy(&dataValue, value.bytes.data(), sizeof dataValue);
   return true;
 }

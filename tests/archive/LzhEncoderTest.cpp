@@ -56,14 +56,22 @@ TEST(LzhEncoder, RoundTripsLargeAndLopsidedInputs) {
 }
 
 TEST(LzhEncoder, NeverEndsAmbiguouslyOnLopsidedTails) {
-  // Zero runs of every length make the length-60 symbol dominate; each length moves
-  // the end to another bit, so some of them would end on a whole terminator byte.
-  for (size_t length = 4000; length < 6000; length += 7) {
-    V input(length, 0);
-    input[length / 3] = 1;
-    ASSERT_EQ(testing::Decode(LzhEncode(input, LzhParse::Greedy)).output, input) << "length " << length;
-    ASSERT_EQ(testing::Decode(LzhEncode(input, LzhParse::Optimal)).output, input) << "length " << length;
+  // Long runs make the length-60 symbol hold half of all counts; of these lengths,
+  // every other one would end on a whole terminator byte if coded plainly.
+  for (size_t length = 22320; length < 22340; ++length) {
+    V input(length, 'x');
+    input[length / 2] = 'y';
+    for (LzhParse parse : kAllParses) {
+      ASSERT_EQ(testing::Decode(LzhEncode(input, parse)).output, input) << "length " << length;
+    }
   }
+}
+
+TEST(LzhEncoder, RegressionLongRunWouldEndOnAnAmbiguousTerminator) {
+  // Coded plainly, this run ends on a byte boundary with the root's 1-side child a
+  // leaf; the tail must be coded another way.
+  const V input(18945, 'x');
+  for (LzhParse parse : kAllParses) ExpectRoundTrip(input, parse);
 }
 
 TEST(LzhEncoder, IsDeterministic) {

@@ -13,7 +13,7 @@ DecodeRun Decode(std::span<const uint8_t> packed, const DecodeOptions& options) 
   codec.SetOutputBufferSize(options.outputBufferSize);
   codec.OnReadData = [&](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {
     count = static_cast<uint16_t>(std::min<size_t>({size, options.maxReadChunk, packed.size() - consumed}));
-    std::memcpy(buffer, packed.data() + consumed, count);
+    if (count != 0) std::memcpy(buffer, packed.data() + consumed, count);
     consumed += count;
   };
   codec.OnWriteData = [&](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {

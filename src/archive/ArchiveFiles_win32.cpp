@@ -1,0 +1,221 @@
+// The archive file operations through the Win32 API, with the ANSI functions throughout
+// as the rest of the system uses 8-bit text.
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+#include "archive/ArchiveFiles.h"
+
+namespace kavrix::files {
+
+namespace {
+
+struct FindCloser {
+  void operator()(HANDLE find) const noexcept { FindClose(find); }
+};
+using FindHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
+
+struct LibraryFreer {
+  void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
+};
+using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+HANDLE Native(intptr_t handle) noexcept { return reinterpret_cast<HANDLE>(handle); }
+
+std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length != 0 ? std::string(text, length) : "System error " + std::to_string(code);
+  if (text != nullptr) LocalFree(text);
+  result.erase(result.find_last_not_of("\r\n ") + 1);  // the system ends its texts with a line break
+  return result;
+}
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> AttributeData(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return data;
+}
+
+}  // namespace
+
+char PathDelimiter() noexcept { return '\\'; }
+bool IsPathDelimiter(char c) noexcept { return c == '\\' || c == '/' || c == ':'; }
+
+bool IsRootPath(std::string_view path) noexcept {
+  if (path.size() == 2 && path[1] == ':') return true;
+  return path.find_first_not_of("\\/") == std::string_view::npos;
+}
+
+bool FileNamesIgnoreCase() noexcept { return true; }
+
+std::string ExpandFileName(const std::string& path) {
+  if (path.empty()) return path;
+  std::string full(MAX_PATH, '\0');
+  DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  return full;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool MakeDir(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool SetAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool MoveOver(const std::string& source, const std::string& target) {
+  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+char DecimalSeparator() {
+  char separator[4] = {};
+  const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+  return length > 1 ? separator[0] : '.';
+}
+
+std::optional<FileInfo> QueryFileInfo(const std::string& path) {
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> data = AttributeData(path);
+  if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  FILETIME local{};
+  SYSTEMTIME fields{};
+  if (!FileTimeToLocalFileTime(&data->ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &fields)) {
+    return std::nullopt;
+  }
+  FileInfo info;
+  info.size = (uint64_t{data->nFileSizeHigh} << 32) | data->nFileSizeLow;
+  info.attributes = data->dwFileAttributes;
+  info.lastWrite = {fields.wYear,   fields.wMonth,  fields.wDay,         fields.wHour,
+                    fields.wMinute, fields.wSecond, fields.wMilliseconds};
+  return info;
+}
+
+std::optional<std::vector<DirectoryItem>> ListDirectory(const std::string& path) {
+  const std::string pattern = path + (IsPathDelimiter(path.back()) ? "*" : "\\*");
+  WIN32_FIND_DATAA found{};
+  const HANDLE first = FindFirstFileA(pattern.c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return std::nullopt;
+  const FindHandle find(first);
+  std::vector<DirectoryItem> items;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const bool isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+    items.push_back({name, isDirectory});
+  } while (FindNextFileA(find.get(), &found));
+  if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+  return items;
+}
+
+std::string LoadHostString(const std::string& path, uint16_t id, size_t bufferChars) {
+  // No "cannot find the file" box for a host that is not there; the setting stays.
+  SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  const LibraryHandle host(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!host) return {};
+  std::string text(bufferChars, '\0');
+  const int length = LoadStringA(host.get(), id, text.data(), static_cast<int>(bufferChars));
+  text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return text;
+}
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, kInvalidHandle)), errorText_(std::move(other.errorText_)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, kInvalidHandle);
+    errorText_ = std::move(other.errorText_);
+  }
+  return *this;
+}
+
+void File::Fail() { errorText_ = SystemErrorText(GetLastError()); }
+
+File File::OpenForReading(const std::string& path) {
+  File file(
+      reinterpret_cast<intptr_t>(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!file.IsOpen()) file.Fail();
+  return file;
+}
+
+File File::Create(const std::string& path, bool mustBeNew) {
+  File file(reinterpret_cast<intptr_t>(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                   mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!file.IsOpen()) file.Fail();
+  return file;
+}
+
+bool File::Read(void* buffer, uint32_t size, uint32_t& done) {
+  DWORD count = 0;
+  const bool ok = ReadFile(Native(handle_), buffer, size, &count, nullptr) != 0;
+  done = ok ? count : 0;
+  if (!ok) Fail();
+  return ok;
+}
+
+bool File::Write(const void* buffer, uint32_t size) {
+  DWORD count = 0;
+  if (!WriteFile(Native(handle_), buffer, size, &count, nullptr)) {
+    Fail();
+    return false;
+  }
+  if (count != size) {
+    errorText_ = SystemErrorText(ERROR_DISK_FULL);
+    return false;
+  }
+  return true;
+}
+
+bool File::Seek(int64_t position) {
+  LARGE_INTEGER distance{};
+  distance.QuadPart = position;
+  const bool ok = SetFilePointerEx(Native(handle_), distance, nullptr, FILE_BEGIN) != 0;
+  if (!ok) Fail();
+  return ok;
+}
+
+bool File::SetLastWriteTime(archive::DosDateTime time) {
+  FILETIME local{};
+  FILETIME universal{};
+  const bool ok = DosDateTimeToFileTime(static_cast<WORD>(time >> 16), static_cast<WORD>(time), &local) &&
+                  LocalFileTimeToFileTime(&local, &universal) &&
+                  SetFileTime(Native(handle_), nullptr, nullptr, &universal);
+  if (!ok) Fail();
+  return ok;
+}
+
+bool File::Close() {
+  if (!IsOpen()) return true;
+  const bool ok = CloseHandle(Native(std::exchange(handle_, kInvalidHandle))) != 0;
+  if (!ok) Fail();
+  return ok;
+}
+
+}  // namespace kavrix::files

@@ -1,0 +1,360 @@
+// TLZHBatch: reading the contents and extracting. The creating side is in
+// LzhBatchCreate.cpp.
+
+#include "archive/Lzh_btch.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+#include "archive/ArchiveDates.h"
+#include "archive/ArchiveNames.h"
+#include "archive/ArchiveReader.h"
+
+namespace kavrix {
+
+namespace {
+
+constexpr char kFieldDelimiter = '\t';
+constexpr int kNumericFields = 4;  // after the name: unpacked size, packed size, attributes, date
+
+std::string ShortString(const std::string& value) { return value.substr(0, TLZHBatch::kMaxStringProperty); }
+
+std::optional<int32_t> ParseInteger(std::string_view text) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::string ContentsLine(const archive::DirectoryEntry& entry, char decimalSeparator) {
+  const std::string tab(1, kFieldDelimiter);
+  return entry.name + tab + std::to_string(entry.unpackedSize) + tab + std::to_string(entry.packedSize) +
+         tab + std::to_string(entry.attributes) + tab + archive::FormatDayCount(entry.date, decimalSeparator);
+}
+
+}  // namespace
+
+EListReadOnly::EListReadOnly() : Exception("This stringlist is read-only. Changes are ignored") {}
+EInvalidDir::EInvalidDir() : Exception("This is not a valid directory name") {}
+EFileExist::EFileExist(const std::string& path)
+    : Exception("Cannot write to " + path + ". File already exists") {}
+EOpenError::EOpenError(const std::string& archiveFileName, const std::string& reason)
+    : Exception("Error opening archive file " + archiveFileName + ".\r\n" + reason) {}
+EFileOpenError::EFileOpenError(const std::string& path)
+    : Exception(Format("Cannot open file %s", path)) {}
+EFileCreateError::EFileCreateError(const std::string& path)
+    : Exception(Format("Cannot create file %s", path)) {}
+EFileReadError::EFileReadError(const std::string& path)
+    : Exception(Format("Cannot read file %s", path)) {}
+EFileWriteError::EFileWriteError(const std::string& path)
+    : Exception(Format("Cannot write to file %s", path)) {}
+EUnsafeName::EUnsafeName(const std::string& name)
+    : Exception(Format("Archive entry %s has an unsafe name", name)) {}
+EDamagedEntry::EDamagedEntry(const std::string& name)
+    : Exception(Format("Archive entry %s is damaged", name)) {}
+EInvalidArchive::EInvalidArchive(const std::string& archiveFileName)
+    : Exception(Format("The directory of archive %s could not be read", archiveFileName)) {}
+ECollectError::ECollectError(const std::string& path)
+    : Exception(Format("Cannot collect file %s", path)) {}
+
+void TReadOnlyStringList::CheckWritable() const {
+  if (readOnly_) throw EListReadOnly();
+}
+
+void TReadOnlyStringList::Put(int index, std::string text) {
+  CheckWritable();
+  TStringList::Put(index, std::move(text));
+}
+
+void TReadOnlyStringList::PutObject(int index, std::unique_ptr<TObject> object) {
+  CheckWritable();
+  TStringList::PutObject(index, std::move(object));
+}
+
+int TReadOnlyStringList::Add(std::string text) {
+  CheckWritable();
+  return TStringList::Add(std::move(text));
+}
+
+int TReadOnlyStringList::AddObject(std::string text, std::unique_ptr<TObject> object) {
+  CheckWritable();
+  return TStringList::AddObject(std::move(text), std::move(object));
+}
+
+void TReadOnlyStringList::Insert(int index, std::string text) {
+  CheckWritable();
+  TStringList::Insert(index, std::move(text));
+}
+
+void TReadOnlyStringList::Delete(int index) {
+  CheckWritable();
+  TStringList::Delete(index);
+}
+
+void TReadOnlyStringList::Exchange(int first, int second) {
+  CheckWritable();
+  TStringList::Exchange(first, second);
+}
+
+void TReadOnlyStringList::Clear() {
+  CheckWritable();
+  TStringList::Clear();
+}
+
+void TReadOnlyStringList::SetText(std::string_view text) {
+  CheckWritable();
+  TStringList::SetText(text);
+}
+
+void TReadOnlyStringList::Sort() {
+  CheckWritable();
+  TStringList::Sort();
+}
+
+std::string GetField(std::string_view text, char delimiter, int n) {
+  for (int field = 1; field < n; ++field) {
+    const size_t at = text.find(delimiter);
+    if (at == std::string_view::npos) return {};
+    text.remove_prefix(at + 1);
+  }
+  return n < 1 ? std::string() : std::string(text.substr(0, text.find(delimiter)));
+}
+
+void MakeDirectoryPath(const std::string& path) {
+  if (path.empty()) throw EInvalidDir();
+  std::string directory = path;
+  if (files::IsPathDelimiter(directory.back()) && directory.back() != ':') directory.pop_back();
+  if (files::IsRootPath(directory) || files::DirectoryExists(directory)) return;
+  MakeDirectoryPath(archive::ExtractFilePath(directory));
+  if (!files::MakeDir(directory)) throw EInvalidDir();
+}
+
+struct TLZHBatch::EntryFields {
+  std::string name;
+  int32_t unpackedSize = 0;
+  int32_t packedSize = 0;
+  int32_t attributes = 0;
+  archive::DayCount date = 0;
+};
+
+TLZHBatch::TLZHBatch(TComponent* owner) : TCustomLZHCompressor(owner) {
+  contents_.SetReadOnly(true);
+  SetInputBufferSize(kBufferSize);
+  SetOutputBufferSize(kBufferSize);
+}
+
+TLZHBatch::~TLZHBatch() { ClearContents(); }
+
+void TLZHBatch::SetArchiveFileName(const std::string& value) {
+  const std::string expanded = ShortString(files::ExpandFileName(value));
+  if (expanded == archiveFileName_) return;
+  archiveFileName_ = expanded;
+  if (!loading_) ReadContents();
+}
+
+void TLZHBatch::SetOutputDirectory(const std::string& value) { outputDirectory_ = ShortString(value); }
+
+void TLZHBatch::SetRootDirectory(const std::string& value) {
+  const std::string root = ShortString(value);
+  if (root == rootDirectory_) return;
+  rootDirectory_ = root;
+  if (!loading_) ReadContents();
+}
+
+// The component changes its own list through the base class, past the read-only check
+// meant for callers.
+void TLZHBatch::ClearContents() {
+  contents_.TStringList::Clear();
+  contents_.SetReadOnly(true);
+}
+
+void TLZHBatch::ReadContents() {
+  ClearContents();
+  validArchive_ = false;
+  dataStart_ = 0;
+  if (!files::FileExists(archiveFileName_)) return;
+
+  const int32_t start = archive::ArchiveStartOf(archiveFileName_);
+  files::File file = files::File::OpenForReading(archiveFileName_);
+  if (!file.IsOpen()) throw EFileOpenError(archiveFileName_);
+
+  const char separator = files::DecimalSeparator();
+  const std::optional<int64_t> dataStart =
+      archive::ReadArchiveDirectory(file, start, [&](archive::DirectoryEntry&& entry) {
+        contents_.TStringList::AddObject(ContentsLine(entry, separator),
+                                         std::make_unique<TExtraInfo>(entry.dataOffset));
+      });
+  if (dataStart) {
+    validArchive_ = true;
+    dataStart_ = *dataStart;
+  }
+}
+
+std::optional<TLZHBatch::EntryFields> TLZHBatch::ParseContentsLine(const std::string& line) {
+  // The name is what precedes the last four fields, so a name holding a TAB stays whole
+  // and is then refused as unsafe.
+  size_t nameEnd = line.size();
+  for (int i = 0; i < kNumericFields && nameEnd != std::string::npos; ++i) {
+    nameEnd = nameEnd == 0 ? std::string::npos : line.rfind(kFieldDelimiter, nameEnd - 1);
+  }
+  if (nameEnd == std::string::npos) return std::nullopt;
+  const std::string_view numbers = std::string_view(line).substr(nameEnd + 1);
+  const auto unpacked = ParseInteger(GetField(numbers, kFieldDelimiter, 1));
+  const auto packed = ParseInteger(GetField(numbers, kFieldDelimiter, 2));
+  const auto attributes = ParseInteger(GetField(numbers, kFieldDelimiter, 3));
+  if (!unpacked || !packed || !attributes) return std::nullopt;
+  // A date that does not read back sets no date, as one outside the DOS range does.
+  const auto date = archive::ParseDayCount(GetField(numbers, kFieldDelimiter, 4), files::DecimalSeparator());
+  return EntryFields{line.substr(0, nameEnd), *unpacked, *packed, *attributes, date.value_or(0)};
+}
+
+void TLZHBatch::ConnectCodec() {
+  OnReadData = [this](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {
+    ReadArchiveData(buffer, size, count);
+  };
+  OnWriteData = [this](TCustomLZHCompressor&, uint8_t* buffer, uint16_t size, uint16_t& count) {
+    WriteTargetData(buffer, size);
+    count = size;
+  };
+}
+
+void TLZHBatch::Extract() { ProcessEntries(&TLZHBatch::ExtractEntry); }
+
+void TLZHBatch::Verify() { ProcessEntries(&TLZHBatch::VerifyEntry); }
+
+void TLZHBatch::ProcessEntries(EntryAction action) {
+  if (busy_) return;
+  const BusyScope busy(*this);
+  ConnectCodec();
+
+  totalPacked_ = 0;
+  totalBytesRead_ = 0;
+  for (int i = 0; i < contents_.Count(); ++i) {
+    if (const auto fields = ParseContentsLine(contents_.Strings(i))) totalPacked_ += fields->packedSize;
+  }
+  archive_ = files::File::OpenForReading(archiveFileName_);
+  if (!archive_.IsOpen()) throw EOpenError(archiveFileName_, archive_.ErrorText());
+  if (!validArchive_) throw EInvalidArchive(archiveFileName_);
+
+  for (int i = 0; i < contents_.Count() && !cancel_; ++i) {
+    const auto* extra = dynamic_cast<const TExtraInfo*>(contents_.Objects(i));
+    const std::optional<EntryFields> fields = ParseContentsLine(contents_.Strings(i));
+    if (!fields || extra == nullptr) throw EDamagedEntry(contents_.Strings(i));
+    (this->*action)(*fields, extra->DataOffset());
+  }
+}
+
+void TLZHBatch::ExtractEntry(const EntryFields& fields, int32_t dataOffset) {
+  const std::optional<std::string> relative = archive::SafeRelativePath(fields.name, useDirectoryNames_);
+  if (!relative) throw EUnsafeName(fields.name);
+  std::string targetDirectory = outputDirectory_;
+  if (!targetDirectory.empty() && !files::IsPathDelimiter(targetDirectory.back())) {
+    targetDirectory += files::PathDelimiter();
+  }
+  ExtractFile(BuildTargetPath(targetDirectory, *relative), fields, dataOffset);
+}
+
+void TLZHBatch::VerifyEntry(const EntryFields& fields, int32_t dataOffset) {
+  if (!archive::SafeRelativePath(fields.name, true)) throw EUnsafeName(fields.name);
+  targetPath_ = fields.name;
+  DecodeEntry(fields, dataOffset);
+}
+
+std::string TLZHBatch::BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath) {
+  std::string path = targetDirectory + relativePath;
+  MakeDirectoryPath(archive::ExtractFilePath(path));
+  return path;
+}
+
+bool TLZHBatch::CheckExisting(const std::string& path, bool forArchive) {
+  if (!files::FileExists(path) || (forArchive && archiveMode_ != amNew)) return true;
+  const auto removeExisting = [&path] {
+    files::SetAttributes(path, files::kAttributeNormal);  // so read-only files go too
+    files::RemoveFile(path);
+  };
+  if (overwriteExisting_) {
+    removeExisting();
+    return true;
+  }
+  if (!OnFileExist) throw EFileExist(path);
+  TFileExistAction action = feOverwrite;
+  OnFileExist(*this, path, action);
+  if (action == feOverwrite) {
+    removeExisting();
+    return true;
+  }
+  if (action == feCancel) cancel_ = true;
+  return false;
+}
+
+void TLZHBatch::ExtractFile(const std::string& path, const EntryFields& fields, int32_t dataOffset) {
+  if (!CheckExisting(path, false)) return;
+  target_ = files::File::Create(path);
+  if (!target_.IsOpen()) throw EFileCreateError(path);
+  targetPath_ = path;
+  try {
+    DecodeEntry(fields, dataOffset);
+    const archive::DosDateTime date = archive::DayCountToDosDateTime(fields.date);
+    if (restoreFileDate_ && date != 0) target_.SetLastWriteTime(date);  // a failure here is not reported
+    if (!target_.Close()) throw EFileWriteError(path);
+  } catch (...) {
+    target_.Close();
+    files::RemoveFile(path);
+    throw;
+  }
+  if (restoreAttributes_) files::SetAttributes(path, static_cast<uint32_t>(fields.attributes));
+}
+
+void TLZHBatch::DecodeEntry(const EntryFields& fields, int32_t dataOffset) {
+  entryName_ = fields.name;
+  entryPackedSize_ = fields.packedSize;
+  entryUnpackedSize_ = fields.unpackedSize;
+  entryBytesRead_ = 0;
+  entryBytesDecoded_ = 0;
+  entryFault_ = nullptr;
+  if (!archive_.Seek(dataStart_ + dataOffset)) throw EDamagedEntry(fields.name);
+  Decompress();
+  if (entryFault_) std::rethrow_exception(std::exchange(entryFault_, nullptr));
+  if (!cancel_ && entryBytesDecoded_ != entryUnpackedSize_) throw EDamagedEntry(fields.name);
+}
+
+// The codec's OnReadData: never more than the entry's packed stream, and nothing once
+// cancelled or failed.
+void TLZHBatch::ReadArchiveData(uint8_t* buffer, uint16_t size, uint16_t& count) {
+  count = 0;
+  const int64_t wanted = std::min<int64_t>(size, entryPackedSize_ - entryBytesRead_);
+  if (cancel_ || entryFault_ || wanted <= 0) return;
+  uint32_t done = 0;
+  if (!archive_.Read(buffer, static_cast<uint32_t>(wanted), done)) {
+    entryFault_ = std::make_exception_ptr(EFileReadError(archiveFileName_));
+    return;
+  }
+  count = static_cast<uint16_t>(done);
+  entryBytesRead_ += done;
+  totalBytesRead_ += done;
+}
+
+// The codec's OnWriteData. Faults are kept for DecodeEntry to raise: the codec would
+// absorb an exception here and end the entry as if it were complete.
+void TLZHBatch::WriteTargetData(const uint8_t* buffer, uint16_t size) {
+  if (entryFault_) return;
+  if (entryBytesDecoded_ + size > entryUnpackedSize_) {  // also stops damaged data from filling the disk
+    entryFault_ = std::make_exception_ptr(EDamagedEntry(entryName_));
+    return;
+  }
+  entryBytesDecoded_ += size;
+  if (target_.IsOpen() && size > 0 && !target_.Write(buffer, size)) {
+    entryFault_ = std::make_exception_ptr(EFileWriteError(targetPath_));
+    return;
+  }
+  if (!OnProgress) return;
+  try {
+    OnProgress(*this, targetPath_, static_cast<int32_t>(entryBytesRead_), entryPackedSize_,
+               static_cast<int32_t>(totalBytesRead_), static_cast<int32_t>(totalPacked_), cancel_);
+  } catch (...) {
+    entryFault_ = std::current_exception();
+  }
+}
+
+}  // namespace kavrix

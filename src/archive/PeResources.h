@@ -1,0 +1,29 @@
+#pragma once
+// A string resource of a PE image (32- or 64-bit), read from the file alone, for the
+// platforms that cannot load Windows executables. It answers as LoadString does for
+// the self-extracting hosts' purposes; every structure it follows is bounds-checked.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace kavrix::archive {
+
+// Fills `bytes` from `offset` of the file and returns true, or returns false when they
+// are not all there.
+using ReadAtFunction = std::function<bool(uint64_t offset, std::span<uint8_t> bytes)>;
+
+// String `id` as LoadString copies it into a buffer of `bufferChars` (at least 1)
+// 8-bit characters: at most bufferChars - 1 of them, characters above 0x7F as '?'. Of the
+// languages of the string's block, the neutral one is taken, else the lowest. Nothing
+// when the file is no PE image, has no such string, or the string is empty.
+std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, uint16_t id,
+                                                size_t bufferChars);
+
+// The same over an image held in memory.
+std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, uint16_t id,
+                                                size_t bufferChars);
+
+}  // namespace kavrix::archive

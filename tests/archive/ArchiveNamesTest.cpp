@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "archive/ArchiveFiles.h"
+#include "archive/ArchiveNames.h"
+#include "archive/Lzh_btch.h"
+#include "support/ArchiveTestFiles.h"
+
+namespace kavrix::archive {
+namespace {
+
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', files::PathDelimiter());
+  return path;
+}
+
+TEST(ArchiveNames, SafeNamesKeepTheirDirectories) {
+  EXPECT_EQ(SafeRelativePath("docs\\readme.txt", true), Native("docs\\readme.txt"));
+  EXPECT_EQ(SafeRelativePath("\\docs\\readme.txt", true), Native("docs\\readme.txt"))
+      << "one leading backslash goes";
+  EXPECT_EQ(SafeRelativePath("a/b\\c.txt", true), Native("a\\b\\c.txt"));
+  EXPECT_EQ(SafeRelativePath("readme", true), "readme");
+  EXPECT_EQ(SafeRelativePath("...txt", true), "...txt");
+  EXPECT_EQ(SafeRelativePath("console.log", true), "console.log");
+  EXPECT_EQ(SafeRelativePath("com10", true), "com10");
+  EXPECT_EQ(SafeRelativePath("caf\xE9.txt", true), "caf\xE9.txt") << "ANSI characters are fine";
+}
+
+TEST(ArchiveNames, WithoutDirectoriesOnlyTheFileNameCounts) {
+  EXPECT_EQ(SafeRelativePath("a\\x.txt", false), "x.txt");
+  EXPECT_EQ(SafeRelativePath("C:\\dir\\x.txt", false), "x.txt");
+  EXPECT_EQ(SafeRelativePath("..\\..\\x.txt", false), "x.txt");
+  EXPECT_EQ(SafeRelativePath("d:x.txt", false), "x.txt");
+  EXPECT_EQ(SafeRelativePath("a/../../x.txt", false), "x.txt");
+  EXPECT_FALSE(SafeRelativePath("a\\..", false).has_value());
+  EXPECT_FALSE(SafeRelativePath("a\\", false).has_value());
+}
+
+TEST(ArchiveNames, RegressionNamesThatLeaveTheTargetAreRefused) {
+  // clang-format off
+  const char* const unsafe[] = {
+      "..\\evil.txt", "a\\..\\..\\evil.txt", "..", ".", "a\\.\\b", "C:\\evil.txt", "C:evil.txt",
+      "\\\\server\\share\\x", "\\\\evil.txt", "a\\\\b", "a/../../evil.txt", "../evil.txt", "/etc/passwd",
+      "dir\\", "", "\\", "x.txt:stream", "CON", "nul.txt", "Lpt1", "aux .txt", "dir\\com3\\x", "a\tb", "a\nb",
+      "x?", "x*", "a<b", "a>b", "a|b", "a\"b", "trailing.", "trailing ", "dir.\\x"};
+  // clang-format on
+  for (const char* name : unsafe) {
+    EXPECT_FALSE(SafeRelativePath(name, true).has_value()) << '"' << name << '"';
+  }
+}
+
+TEST(ArchiveNames, GetField) {
+  EXPECT_EQ(GetField("a\tb", '\t', 1), "a");
+  EXPECT_EQ(GetField("a\tb", '\t', 2), "b");
+  EXPECT_EQ(GetField("a\tb", '\t', 3), "");
+  EXPECT_EQ(GetField("a\t\tc\td", '\t', 2), "");
+  EXPECT_EQ(GetField("a\t\tc\td", '\t', 4), "d");
+  EXPECT_EQ(GetField("", '\t', 1), "");
+  EXPECT_EQ(GetField("x;y;z", ';', 3), "z");
+}
+
+TEST(ArchiveNames, MakeDirectoryPathCreatesParentsFirst) {
+  const testing::TempDirectory temp;
+  const std::string deep = temp / Native("one\\two\\three");
+  MakeDirectoryPath(deep + files::PathDelimiter());
+  EXPECT_TRUE(std::filesystem::is_directory(deep));
+  MakeDirectoryPath(deep);  // existing: nothing to do
+
+  try {
+    MakeDirectoryPath("");
+    FAIL() << "no exception";
+  } catch (const EInvalidDir& e) {
+    EXPECT_EQ(e.Message(), "This is not a valid directory name");
+  }
+  testing::WriteFileBytes(temp / "file", std::vector<uint8_t>{1});
+  EXPECT_THROW(MakeDirectoryPath(temp / Native("file\\sub")), EInvalidDir) << "a file is in the way";
+  EXPECT_THROW(MakeDirectoryPath("no-such-relative-root-xq"), EInvalidDir)
+      << "a relative path has no known parent";
+}
+
+}  // namespace
+}  // namespace kavrix::archive
