@@ -1,6 +1,7 @@
 #include "archive/PeResources.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 namespace kavrix::archive {
@@ -165,6 +166,28 @@ std::optional<uint32_t> LanguageData(const std::vector<ResourceEntry>& languages
   return chosen->offset;
 }
 
+// The named entry of `entries` whose name equals `name` without regard to ASCII case,
+// as the system matches resource names; its offset from the resource root.
+std::optional<uint32_t> NamedEntry(const PeImage& image, const std::vector<ResourceEntry>& entries,
+                                   const std::string& name) {
+  for (const ResourceEntry& entry : entries) {
+    if ((entry.nameOrId & kSubdirectoryFlag) == 0) continue;  // a number, not a name
+    const uint64_t at = uint64_t{image.ResourceRva()} + (entry.nameOrId & ~kSubdirectoryFlag);
+    uint16_t length = 0;
+    if (!image.ReadRvaValue(at, length) || length != name.size()) continue;
+    std::vector<uint8_t> units(2u * length);
+    if (!image.ReadRva(at + 2, units)) continue;
+    bool same = true;
+    for (size_t i = 0; i < name.size() && same; ++i) {
+      const uint32_t unit = LittleEndian({units.data() + 2 * i, 2});
+      same = unit < 0x80 && std::toupper(static_cast<unsigned char>(unit)) ==
+                                std::toupper(static_cast<unsigned char>(name[i]));
+    }
+    if (same) return entry.offset;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, uint16_t id,
@@ -218,6 +241,35 @@ std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, 
     return true;
   };
   return ReadPeStringResource(readAt, id, bufferChars);
+}
+
+
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       const std::string& name) {
+  const ReadAtFunction readAt = [file](uint64_t offset, std::span<uint8_t> bytes) {
+    if (offset > file.size() || bytes.size() > file.size() - offset) return false;
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), bytes.size(), bytes.begin());
+    return true;
+  };
+  PeImage image(readAt);
+  if (!image.Open()) return std::nullopt;
+  const auto root = image.ReadDirectory(0);
+  const std::optional<uint32_t> types = root ? Subdirectory(*root, type) : std::nullopt;
+  const auto typeEntries = types ? image.ReadDirectory(*types) : std::nullopt;
+  const std::optional<uint32_t> named = typeEntries ? NamedEntry(image, *typeEntries, name) : std::nullopt;
+  if (!named || (*named & kSubdirectoryFlag) == 0) return std::nullopt;
+  const auto languages = image.ReadDirectory(*named & ~kSubdirectoryFlag);
+  const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
+  uint32_t rva = 0;
+  uint32_t size = 0;
+  if (!data || !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, rva) ||
+      !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data + 4, size)) {
+    return std::nullopt;
+  }
+  if (size > file.size()) return std::nullopt;  // before allocating: the file must hold them
+  std::vector<uint8_t> bytes(size);
+  if (!image.ReadRva(rva, bytes)) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace kavrix::archive

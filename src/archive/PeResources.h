@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kavrix::archive {
 
@@ -25,5 +26,11 @@ std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, ui
 // The same over an image held in memory.
 std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, uint16_t id,
                                                 size_t bufferChars);
+
+// The bytes of resource `name` (matched without regard to case) of numbered type `type`
+// (10 for RCDATA) in a PE file held in memory, in the language LoadString would take;
+// nothing when there is no such resource or it does not lie within the file.
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       const std::string& name);
 
 }  // namespace kavrix::archive

@@ -45,6 +45,19 @@ TEST(PeResources, StringsOfRealHosts) {
   EXPECT_EQ(ReadPeStringResource(V{}, 1, 15), std::nullopt);
 }
 
+TEST(PeResources, NamedDataResourcesAreFoundWithoutRegardToCase) {
+  REQUIRE_HOSTS();
+  const V file = testing::ReadFileBytes(HostPath("NoStringTable"));
+  constexpr uint32_t kRcData = 10;
+  EXPECT_EQ(ReadPeResourceData(file, kRcData, "TFORM1"), (V{'f', 'o', 'r', 'm', ' ', 'b', 'y', 't', 'e', 's'}));
+  EXPECT_EQ(ReadPeResourceData(file, kRcData, "tForm1"), ReadPeResourceData(file, kRcData, "TFORM1"));
+  EXPECT_EQ(ReadPeResourceData(file, kRcData, "TFORM2"), std::nullopt);
+  EXPECT_EQ(ReadPeResourceData(file, 6, "TFORM1"), std::nullopt) << "another type";
+  EXPECT_EQ(ReadPeResourceData(testing::ReadFileBytes(HostPath("NoResources")), kRcData, "TFORM1"), std::nullopt);
+  V truncated(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
+  EXPECT_EQ(ReadPeResourceData(truncated, kRcData, "TFORM1"), std::nullopt);
+}
+
 TEST(PeResources, LoadHostStringAgreesWithTheReader) {
   REQUIRE_HOSTS();
   // In the Windows build this compares LoadString under Wine with our own reader.
