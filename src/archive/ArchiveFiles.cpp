@@ -3,8 +3,23 @@
 #include "archive/ArchiveFiles.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kavrix::files {
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, kInvalidHandle)), errorText_(std::move(other.errorText_)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, kInvalidHandle);
+    errorText_ = std::move(other.errorText_);
+  }
+  return *this;
+}
 
 bool File::ReadFully(std::span<uint8_t> bytes) {
   while (!bytes.empty()) {

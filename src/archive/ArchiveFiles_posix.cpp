@@ -122,20 +122,6 @@ std::string LoadHostString(const std::string& path, uint16_t id, size_t bufferCh
   return archive::ReadPeStringResource(readAt, id, bufferChars).value_or("");
 }
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, kInvalidHandle)), errorText_(std::move(other.errorText_)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kInvalidHandle);
-    errorText_ = std::move(other.errorText_);
-  }
-  return *this;
-}
-
 void File::Fail() { errorText_ = std::strerror(errno); }
 
 File File::OpenForReading(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ExpectMessage.h"
+
 #include <filesystem>
 #include <stdexcept>
 
@@ -18,17 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using V = std::vector<uint8_t>;
 
-// Runs `action` and returns the message of the exception of type E it raises.
-template <typename E, typename F>
-std::string MessageOf(F action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  ADD_FAILURE() << "no exception of the expected type";
-  return {};
-}
 
 bool IsWritable(const std::string& path) {
   return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;

@@ -1,6 +1,8 @@
 // TLZHBatch on the Win32 file API: attributes, local DOS times, sharing, and handles.
 
 #include <gtest/gtest.h>
+
+#include "support/ExpectMessage.h"
 #include <windows.h>
 
 #include <filesystem>
@@ -29,16 +31,6 @@ Handle Hold(const std::string& path, DWORD access, DWORD share) {
   return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-template <typename E, typename F>
-std::string MessageOf(F action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  ADD_FAILURE() << "no exception of the expected type";
-  return {};
-}
 
 TEST_F(BatchTest, Win32AttributesAreRestoredExactly) {
   const DWORD hiddenSystemReadOnly =
