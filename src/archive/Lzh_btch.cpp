@@ -269,9 +269,11 @@ std::string TLZHBatch::BuildTargetPath(const std::string& targetDirectory, const
 
 bool TLZHBatch::CheckExisting(const std::string& path, bool forArchive) {
   if (!files::FileExists(path) || (forArchive && archiveMode_ != amNew)) return true;
-  const auto removeExisting = [&path] {
-    files::SetAttributes(path, files::kAttributeNormal);  // so read-only files go too
-    files::RemoveFile(path);
+  // Read-only files are replaced too. An archive is only made replaceable: the new one
+  // is moved over it once complete, so a failed write leaves the old one as it was.
+  const auto removeExisting = [&path, forArchive] {
+    files::SetAttributes(path, files::kAttributeNormal);
+    if (!forArchive) files::RemoveFile(path);
   };
   if (overwriteExisting_) {
     removeExisting();

@@ -92,14 +92,21 @@ class PeImage {
     return true;
   }
 
-  // Reads at an address of the loaded image.
-  bool ReadRva(uint64_t rva, std::span<uint8_t> bytes) const {
+  // Where `size` bytes at an address of the loaded image lie in the file: only when the
+  // raw data of one section holds them all.
+  std::optional<uint64_t> FileOffset(uint64_t rva, uint64_t size) const {
     for (const Section& section : sections_) {
-      if (rva >= section.virtualAddress && rva - section.virtualAddress + bytes.size() <= section.rawSize) {
-        return readAt_(section.rawPointer + (rva - section.virtualAddress), bytes);
+      if (rva >= section.virtualAddress && rva - section.virtualAddress + size <= section.rawSize) {
+        return section.rawPointer + (rva - section.virtualAddress);
       }
     }
-    return false;
+    return std::nullopt;
+  }
+
+  // Reads at an address of the loaded image.
+  bool ReadRva(uint64_t rva, std::span<uint8_t> bytes) const {
+    const std::optional<uint64_t> offset = FileOffset(rva, bytes.size());
+    return offset && readAt_(*offset, bytes);
   }
 
   // The entries of the resource directory at `offset` from the resource root.
@@ -188,13 +195,14 @@ std::optional<uint32_t> NamedEntry(const PeImage& image, const std::vector<Resou
   return std::nullopt;
 }
 
-}  // namespace
+// String `id` of an opened image: the address of its first UTF-16 unit and its length,
+// which is never 0.
+struct StringSpot {
+  uint64_t rva;
+  uint16_t length;
+};
 
-std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, uint16_t id,
-                                                size_t bufferChars) {
-  PeImage image(readAt);
-  if (bufferChars == 0 || !image.Open()) return std::nullopt;
-
+std::optional<StringSpot> FindString(const PeImage& image, uint16_t id) {
   const auto root = image.ReadDirectory(0);
   const std::optional<uint32_t> types = root ? Subdirectory(*root, kStringResourceType) : std::nullopt;
   const auto typeEntries = types ? image.ReadDirectory(*types) : std::nullopt;
@@ -218,39 +226,60 @@ std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, ui
     at += 2;
     if (index == id % kStringsPerBlock) {
       if (length == 0 || at + 2u * length > end) return std::nullopt;
-      const size_t kept = std::min<size_t>(length, bufferChars - 1);
-      std::vector<uint8_t> units(2 * kept);
-      if (!image.ReadRva(at, units)) return std::nullopt;
-      std::string text(kept, '?');
-      for (size_t i = 0; i < kept; ++i) {
-        const uint32_t unit = LittleEndian({units.data() + 2 * i, 2});
-        if (unit < 0x80) text[i] = static_cast<char>(unit);
-      }
-      return text;
+      return StringSpot{at, length};
     }
     at += 2u * length;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, uint16_t id,
-                                                size_t bufferChars) {
-  const ReadAtFunction readAt = [image](uint64_t offset, std::span<uint8_t> bytes) {
+ReadAtFunction MemoryReader(std::span<const uint8_t> image) {
+  return [image](uint64_t offset, std::span<uint8_t> bytes) {
     if (offset > image.size() || bytes.size() > image.size() - offset) return false;
     std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), bytes.size(), bytes.begin());
     return true;
   };
-  return ReadPeStringResource(readAt, id, bufferChars);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, uint16_t id,
+                                                size_t bufferChars) {
+  PeImage image(readAt);
+  if (bufferChars == 0 || !image.Open()) return std::nullopt;
+  const std::optional<StringSpot> spot = FindString(image, id);
+  if (!spot) return std::nullopt;
+  const size_t kept = std::min<size_t>(spot->length, bufferChars - 1);
+  std::vector<uint8_t> units(2 * kept);
+  if (!image.ReadRva(spot->rva, units)) return std::nullopt;
+  std::string text(kept, '?');
+  for (size_t i = 0; i < kept; ++i) {
+    const uint32_t unit = LittleEndian({units.data() + 2 * i, 2});
+    if (unit < 0x80) text[i] = static_cast<char>(unit);
+  }
+  return text;
+}
+
+std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, uint16_t id,
+                                                size_t bufferChars) {
+  return ReadPeStringResource(MemoryReader(image), id, bufferChars);
+}
+
+std::optional<PeStringLocation> LocatePeStringResource(std::span<const uint8_t> file, uint16_t id) {
+  const ReadAtFunction readAt = MemoryReader(file);
+  PeImage image(readAt);
+  if (!image.Open()) return std::nullopt;
+  const std::optional<StringSpot> spot = FindString(image, id);
+  const std::optional<uint64_t> offset = spot ? image.FileOffset(spot->rva, 2u * spot->length) : std::nullopt;
+  // The section may claim more raw data than the file holds.
+  if (!offset || *offset > file.size() || 2u * spot->length > file.size() - *offset) return std::nullopt;
+  return PeStringLocation{*offset, spot->length};
 }
 
 
 std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
                                                        const std::string& name) {
-  const ReadAtFunction readAt = [file](uint64_t offset, std::span<uint8_t> bytes) {
-    if (offset > file.size() || bytes.size() > file.size() - offset) return false;
-    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), bytes.size(), bytes.begin());
-    return true;
-  };
+  const ReadAtFunction readAt = MemoryReader(file);
   PeImage image(readAt);
   if (!image.Open()) return std::nullopt;
   const auto root = image.ReadDirectory(0);

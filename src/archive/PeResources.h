@@ -27,6 +27,15 @@ std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, ui
 std::optional<std::string> ReadPeStringResource(std::span<const uint8_t> image, uint16_t id,
                                                 size_t bufferChars);
 
+// Where string `id` lies in a PE file held in memory, for rewriting it in place: the file
+// offset of its first UTF-16LE unit and its length in units (never 0). Nothing when the
+// reader above finds no such string, or when the string does not lie whole in the file.
+struct PeStringLocation {
+  uint64_t fileOffset;
+  uint16_t length;
+};
+std::optional<PeStringLocation> LocatePeStringResource(std::span<const uint8_t> file, uint16_t id);
+
 // The bytes of resource `name` (matched without regard to case) of numbered type `type`
 // (10 for RCDATA) in a PE file held in memory, in the language LoadString would take;
 // nothing when there is no such resource or it does not lie within the file.

@@ -272,6 +272,15 @@ TEST_F(CreateTest, ANewArchiveReplacesAnOldOneOnlyWhenAllowed) {
   EXPECT_EQ(StoredNames().size(), 3u);
 }
 
+TEST_F(CreateTest, RegressionAFailedWriteKeepsTheOldArchive) {
+  WriteTree(source_, kSmallTree);
+  PutFile(BuildArchive({{"old.txt", Bytes("old")}}), "made.qv2");
+  const V before = ReadFileBytes(archivePath_);
+  fs::create_directories(archivePath_ + ".tmp");  // the new archive cannot be written
+  EXPECT_THROW(batch_.Compress(), EFileCreateError);
+  EXPECT_EQ(ReadFileBytes(archivePath_), before);
+}
+
 TEST_F(CreateTest, AddingKeepsOtherEntriesAndReplacesEqualNames) {
   WriteTree(source_, {{"keep.txt", TextLike(5000, 9)}, {"Same.txt", Bytes("old")}});
   batch_.Compress();

@@ -58,6 +58,32 @@ TEST(PeResources, NamedDataResourcesAreFoundWithoutRegardToCase) {
   EXPECT_EQ(ReadPeResourceData(truncated, kRcData, "TFORM1"), std::nullopt);
 }
 
+TEST(PeResources, LocatedStringIsTheOneReadAndLoaded) {
+  REQUIRE_HOSTS();
+  V file = testing::ReadFileBytes(HostPath("ArchiveStart"));
+  const std::optional<PeStringLocation> at = LocatePeStringResource(file, kArchiveStartStringId);
+  ASSERT_TRUE(at.has_value());
+  ASSERT_EQ(at->length, 5u);
+  // Rewritten in place, the units are what the reader and LoadString (under Wine) see.
+  const auto offset = static_cast<size_t>(at->fileOffset);
+  for (size_t i = 0; i < at->length; ++i) {
+    file[offset + 2 * i] = static_cast<uint8_t>('9' - i);
+    file[offset + 2 * i + 1] = 0;
+  }
+  EXPECT_EQ(ReadPeStringResource(file, kArchiveStartStringId, kArchiveStartBufferChars), "98765");
+  const testing::TempDirectory temp;
+  testing::WriteFileBytes(temp / "patched.exe", file);
+  EXPECT_EQ(files::LoadHostString(temp / "patched.exe", kArchiveStartStringId, kArchiveStartBufferChars),
+            "98765");
+
+  const V cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(offset + 2));
+  EXPECT_FALSE(LocatePeStringResource(cut, kArchiveStartStringId)) << "only a part of the string is there";
+  EXPECT_FALSE(LocatePeStringResource(file, 2));
+  EXPECT_FALSE(LocatePeStringResource(testing::ReadFileBytes(HostPath("OtherString")), 1)) << "empty";
+  EXPECT_EQ(LocatePeStringResource(testing::ReadFileBytes(HostPath("OtherString")), 2)->length, 5u);
+  EXPECT_FALSE(LocatePeStringResource(testing::ReadFileBytes(HostPath("NoResources")), 1));
+}
+
 TEST(PeResources, LoadHostStringAgreesWithTheReader) {
   REQUIRE_HOSTS();
   // In the Windows build this compares LoadString under Wine with our own reader.

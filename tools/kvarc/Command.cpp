@@ -14,6 +14,17 @@ constexpr std::array kCommands{
     Command{"encode", "[--parse greedy|lazy|optimal] IN OUT",
             "pack IN into the raw LZH stream OUT (default parse: optimal)", kEncodeOptions, RunEncode},
     Command{"decode", "IN OUT", "unpack the raw LZH stream IN into OUT", {}, RunDecode},
+    Command{"create", "ARCHIVE DIR", "pack every file below DIR into ARCHIVE, named relative to DIR",
+            {}, RunCreate},
+    Command{"list", "ARCHIVE", "print one line per entry: name, size, packed size, attributes, date",
+            {}, RunList},
+    Command{"extract", "ARCHIVE DIR",
+            "unpack ARCHIVE into DIR, with directories, dates and attributes (replaces files)", {},
+            RunExtract},
+    Command{"test", "ARCHIVE", "decode every entry without writing; fails unless all are whole", {}, RunTest},
+    Command{"sfx", "STUB.exe ARCHIVE OUT.exe",
+            "write STUB.exe followed by ARCHIVE as OUT.exe, its string 1 set to where ARCHIVE begins", {},
+            RunSfx},
     Command{"help", "[COMMAND]", "show this help, or the usage of COMMAND", {}, RunHelp},
 };
 
@@ -90,10 +101,13 @@ void PrintHelp() {
                 static_cast<int>(command.summary.size()), command.summary.data());
   }
   std::printf(
-      "\nA raw LZH stream is the packed data alone, without an archive header.\n"
-      "'--' ends the options, for file names that start with '-'.\n"
-      "\nExit status: 0 success; 1 the command failed (unreadable input, write error);\n"
-      "2 usage error (nothing was done).\n");
+      "\nA raw LZH stream is the packed data alone, without an archive header. An ARCHIVE\n"
+      "whose name ends in .exe is read from where its string resource 1 says it begins; sfx\n"
+      "needs a STUB.exe whose string 1 is a field of 1 to 14 spaces or zeros to write that to.\n"
+      "'--' ends the options, for file names that start with '-'. A progress bar shows on\n"
+      "a terminal during long operations.\n"
+      "\nExit status: 0 success; 1 the command failed (unreadable input, write error, damaged\n"
+      "archive); 2 usage error (nothing was done).\n");
 }
 
 void PrintUsage(const Command& command) {

@@ -15,7 +15,7 @@ namespace kavrix::kvarc {
 // The tool's exit status.
 enum ExitCode : int {
   kExitOk = 0,
-  kExitFailure = 1,  // the command could not be carried out (I/O error, unreadable input)
+  kExitFailure = 1,  // the command could not be carried out (I/O error, unreadable input, damage)
   kExitUsage = 2,    // the command line is wrong; nothing was done
 };
 
@@ -58,7 +58,8 @@ struct Command {
   std::string_view synopsis;  // what follows the name in a usage line
   std::string_view summary;
   std::span<const Option> options;
-  void (*run)(const CommandLine& line);  // throws UsageError or ToolError
+  // Throws UsageError, ToolError, or the archive component's exceptions.
+  void (*run)(const CommandLine& line);
 };
 
 std::span<const Command> CommandTable();
@@ -71,6 +72,11 @@ void PrintUsage(const Command& command);
 // The commands.
 void RunEncode(const CommandLine& line);
 void RunDecode(const CommandLine& line);
+void RunCreate(const CommandLine& line);
+void RunList(const CommandLine& line);
+void RunExtract(const CommandLine& line);
+void RunTest(const CommandLine& line);
+void RunSfx(const CommandLine& line);
 void RunHelp(const CommandLine& line);
 
 }  // namespace kavrix::kvarc

@@ -36,6 +36,11 @@ size_t InputFile::Read(uint8_t* buffer, size_t size) {
   return count;
 }
 
+void InputFile::Seek(int32_t position) {
+  errno = 0;
+  if (std::fseek(file_, position, SEEK_SET) != 0) Fail("cannot read", path_, errno);
+}
+
 bool SameFile(const std::string& first, const std::string& second) {
   std::error_code ignored;
   return std::filesystem::equivalent(first, second, ignored);

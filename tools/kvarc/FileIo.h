@@ -31,6 +31,9 @@ class InputFile {
   // Throws ToolError "cannot read" when the system reports an error.
   size_t Read(uint8_t* buffer, size_t size);
 
+  // Moves to `position` bytes from the start; throws ToolError "cannot read".
+  void Seek(int32_t position);
+
   const std::string& Path() const noexcept { return path_; }
 
  private:

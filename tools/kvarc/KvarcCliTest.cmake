@@ -1,7 +1,10 @@
 # Drives the kvarc binary: cmake -DKVARC=<exe> [-DKVARC_EMULATOR=a|b] -DWORK_DIR=<dir>
-# -DHOST_DEVICES=ON|OFF -P KvarcCliTest.cmake. HOST_DEVICES is ON when kvarc runs
-# natively on Linux: it enables the checks that need /dev/full or a directory opened
-# as a file, and exact stderr (under Wine the emulator may add lines of its own).
+# -DHOST_DEVICES=ON|OFF [-DSFX_STUB_DIR=<dir>] -P KvarcCliTest.cmake. HOST_DEVICES is ON
+# when kvarc runs natively on Linux: it enables the checks that need /dev/full or a
+# directory opened as a file, and exact stderr (under Wine the emulator may add lines of
+# its own). SFX_STUB_DIR holds the stubs for 'kvarc sfx'; without it those checks skip.
+# The script itself always runs on Linux; it damages archives with dd and head, since
+# CMake strings cannot hold the zero bytes of an archive.
 
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" emulator "${KVARC_EMULATOR}")
@@ -15,10 +18,12 @@ function(Fail message)
   set(failures ${n} PARENT_SCOPE)
 endfunction()
 
-# Kvarc(EXIT <code> [STDERR <regex>] [STDOUT <regex>] [STDOUT_FILE <path>] ARGS <arguments...>)
-# The stderr regex must match one line; natively it must be all of stderr.
+# Kvarc(EXIT <code> [STDERR <regex>] [STDOUT <regex>] [STDOUT_FILE <path>]
+#       [STDOUT_VARIABLE <var>] ARGS <arguments...>)
+# The stderr regex must match one line; natively it must be all of stderr. The variable
+# gets stdout without carriage returns.
 function(Kvarc)
-  cmake_parse_arguments(ARG "" "EXIT;STDERR;STDOUT;STDOUT_FILE" "ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXIT;STDERR;STDOUT;STDOUT_FILE;STDOUT_VARIABLE" "ARGS" ${ARGN})
   if(ARG_STDOUT_FILE)
     execute_process(COMMAND ${emulator} "${KVARC}" ${ARG_ARGS} RESULT_VARIABLE code
                     OUTPUT_FILE "${ARG_STDOUT_FILE}" ERROR_VARIABLE err)
@@ -55,6 +60,10 @@ function(Kvarc)
   if(DEFINED ARG_STDOUT AND NOT out MATCHES "${ARG_STDOUT}")
     Fail("${what}: stdout does not match '${ARG_STDOUT}': ${out}")
   endif()
+  if(ARG_STDOUT_VARIABLE)
+    string(REPLACE "\r" "" out "${out}")
+    set(${ARG_STDOUT_VARIABLE} "${out}" PARENT_SCOPE)
+  endif()
   set(failures ${failures} PARENT_SCOPE)
 endfunction()
 
@@ -62,6 +71,32 @@ function(ExpectSameFiles first second)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${first}" "${second}" RESULT_VARIABLE differ)
   if(differ)
     Fail("${second} differs from ${first}")
+    set(failures ${failures} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# The same files below both directories, byte for byte.
+function(ExpectSameTree first second)
+  file(GLOB_RECURSE firstFiles LIST_DIRECTORIES false RELATIVE "${first}" "${first}/*")
+  file(GLOB_RECURSE secondFiles LIST_DIRECTORIES false RELATIVE "${second}" "${second}/*")
+  list(SORT firstFiles)
+  list(SORT secondFiles)
+  if(NOT firstFiles STREQUAL secondFiles)
+    Fail("${second} holds [${secondFiles}], expected [${firstFiles}]")
+  endif()
+  foreach(name IN LISTS firstFiles)
+    if(EXISTS "${second}/${name}")
+      ExpectSameFiles("${first}/${name}" "${second}/${name}")
+    endif()
+  endforeach()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+# Writes the first `length` bytes of `source` to `target`.
+function(Truncate source length target)
+  execute_process(COMMAND head -c ${length} "${source}" OUTPUT_FILE "${target}" RESULT_VARIABLE headFailed)
+  if(headFailed)
+    Fail("head could not cut ${source}")
     set(failures ${failures} PARENT_SCOPE)
   endif()
 endfunction()
@@ -166,6 +201,170 @@ Kvarc(EXIT 0 STDOUT "usage: kvarc COMMAND" ARGS --help)
 Kvarc(EXIT 0 STDOUT "usage: kvarc COMMAND" ARGS -h)
 Kvarc(EXIT 0 STDOUT "^usage: kvarc encode \\[--parse greedy\\|lazy\\|optimal\\] IN OUT" ARGS help encode)
 Kvarc(EXIT 0 STDOUT "^usage: kvarc decode IN OUT" ARGS decode --help)
+
+# Archives: a tree with nested directories, an empty file, a binary one (the packed
+# sample holds every byte value, zeros too) and names with spaces, in a round trip.
+set(tree "${WORK_DIR}/tree")
+file(WRITE "${tree}/readme.txt" "${sample}")
+file(WRITE "${tree}/empty.dat" "")
+file(MAKE_DIRECTORY "${tree}/docs")
+file(COPY_FILE "${WORK_DIR}/sample.optimal.lzh" "${tree}/docs/packed.bin")
+file(WRITE "${tree}/docs/deep/deeper/note.txt" "deep${crlf}")
+file(WRITE "${tree}/with space/a file.txt" "spaced")
+# In the order the archive keeps: by path, ignoring case.
+set(storedNames "docs/deep/deeper/note.txt" "docs/packed.bin" "empty.dat" "readme.txt"
+                "with space/a file.txt")
+
+set(archive "${WORK_DIR}/tree.qv2")
+file(WRITE "${archive}" "not an archive yet, replaced by create")
+Kvarc(EXIT 0 ARGS create "${archive}" "${tree}")
+Kvarc(EXIT 0 STDOUT_VARIABLE listing ARGS list "${archive}")
+string(REGEX REPLACE "\n$" "" listing "${listing}")
+string(REPLACE "\n" ";" lines "${listing}")
+list(LENGTH lines lineCount)
+list(LENGTH storedNames nameCount)
+if(NOT lineCount EQUAL nameCount)
+  Fail("list: ${lineCount} lines, expected ${nameCount}: ${listing}")
+else()
+  # Name, size, packed size, attributes, date (with the user's decimal separator); the
+  # packed sizes locate the streams below.
+  set(packedSizes "")
+  foreach(i RANGE 1 ${nameCount})
+    math(EXPR i "${i} - 1")
+    list(GET storedNames ${i} name)
+    list(GET lines ${i} line)
+    file(SIZE "${tree}/${name}" size)
+    string(REPLACE "/" "\\\\" nameRegex "${name}")
+    if(NOT line MATCHES "^${nameRegex}\t${size}\t([0-9]+)\t[0-9]+\t[0-9]+([.,][0-9]+)?$")
+      Fail("list line ${i} '${line}' is not the entry ${name} of ${size} bytes")
+    endif()
+    list(APPEND packedSizes ${CMAKE_MATCH_1})
+  endforeach()
+endif()
+Kvarc(EXIT 0 ARGS test "${archive}")
+Kvarc(EXIT 0 ARGS extract "${archive}" "${WORK_DIR}/out/new")
+ExpectSameTree("${tree}" "${WORK_DIR}/out/new")
+
+# Extracting again replaces what is there, a read-only file too.
+file(WRITE "${WORK_DIR}/out/new/readme.txt" "older")
+file(CHMOD "${WORK_DIR}/out/new/readme.txt" PERMISSIONS OWNER_READ)
+file(WRITE "${WORK_DIR}/out/new/docs/packed.bin" "")
+Kvarc(EXIT 0 ARGS extract "${archive}" "${WORK_DIR}/out/new")
+ExpectSameTree("${tree}" "${WORK_DIR}/out/new")
+
+# An empty directory makes an archive without entries, which extracts to a directory.
+file(MAKE_DIRECTORY "${WORK_DIR}/nothing")
+Kvarc(EXIT 0 ARGS create "${WORK_DIR}/nothing.qv2" "${WORK_DIR}/nothing")
+Kvarc(EXIT 0 STDOUT "^$" ARGS list "${WORK_DIR}/nothing.qv2")
+Kvarc(EXIT 0 ARGS extract "${WORK_DIR}/nothing.qv2" "${WORK_DIR}/out/nothing")
+if(NOT IS_DIRECTORY "${WORK_DIR}/out/nothing")
+  Fail("extracting an archive without entries made no directory")
+endif()
+
+# Damage in the middle of the stream of docs\packed.bin, the second entry.
+file(SIZE "${archive}" archiveSize)
+list(GET packedSizes 0 firstPacked)
+list(GET packedSizes 1 secondPacked)
+set(dataSize 0)
+foreach(packed IN LISTS packedSizes)
+  math(EXPR dataSize "${dataSize} + ${packed}")
+endforeach()
+math(EXPR damageAt "${archiveSize} - ${dataSize} + ${firstPacked} + ${secondPacked} / 2")
+set(damaged "${WORK_DIR}/damaged.qv2")
+file(COPY_FILE "${archive}" "${damaged}")
+string(ASCII 85 170 85 170 85 170 85 170 pattern)
+file(WRITE "${WORK_DIR}/pattern.bin" "${pattern}")
+execute_process(COMMAND dd "if=${WORK_DIR}/pattern.bin" "of=${damaged}" bs=1 "seek=${damageAt}" conv=notrunc
+                status=none RESULT_VARIABLE ddFailed)
+if(ddFailed)
+  Fail("dd could not damage ${damaged}")
+endif()
+set(damagedEntry "kvarc: Archive entry docs\\\\packed.bin is damaged")
+Kvarc(EXIT 1 STDERR "${damagedEntry}" ARGS test "${damaged}")
+Kvarc(EXIT 1 STDERR "${damagedEntry}" ARGS extract "${damaged}" "${WORK_DIR}/out/damaged")
+ExpectSameFiles("${tree}/docs/deep/deeper/note.txt" "${WORK_DIR}/out/damaged/docs/deep/deeper/note.txt")
+ExpectMissing("${WORK_DIR}/out/damaged/docs/packed.bin")
+
+# Cut inside the last stream, and inside the directory (the entries before stay listed).
+math(EXPR cutAt "${archiveSize} - 3")
+Truncate("${archive}" ${cutAt} "${WORK_DIR}/cut-data.qv2")
+Kvarc(EXIT 1 STDERR "kvarc: Archive entry with space\\\\a file.txt is damaged"
+      ARGS test "${WORK_DIR}/cut-data.qv2")
+Truncate("${archive}" 70 "${WORK_DIR}/cut-directory.qv2")
+Kvarc(EXIT 1 STDOUT "^docs\\\\deep\\\\deeper\\\\note.txt\t[^\n]*\n$"
+      STDERR "kvarc: The directory of archive .*cut-directory.qv2 could not be read"
+      ARGS list "${WORK_DIR}/cut-directory.qv2")
+Kvarc(EXIT 1 STDERR "kvarc: The directory of archive .*cut-directory.qv2 could not be read"
+      ARGS extract "${WORK_DIR}/cut-directory.qv2" "${WORK_DIR}/out/cut")
+Kvarc(EXIT 1 STDERR "kvarc: The directory of archive .*sample.bin could not be read"
+      ARGS list "${sampleFile}")
+Kvarc(EXIT 1 STDERR "kvarc: cannot open '.*missing.qv2': No such file or directory"
+      ARGS extract "${WORK_DIR}/missing.qv2" "${WORK_DIR}/out/missing")
+ExpectMissing("${WORK_DIR}/out/missing")
+Kvarc(EXIT 1 STDERR "kvarc: '.*sample.bin' is not a directory"
+      ARGS create "${WORK_DIR}/x.qv2" "${sampleFile}")
+Kvarc(EXIT 1 STDERR "kvarc: '.*sample.bin' is not a directory" ARGS extract "${archive}" "${sampleFile}")
+
+# An entry named like the archive being read is not extracted over it.
+file(WRITE "${WORK_DIR}/self/self.qv2" "an entry")
+Kvarc(EXIT 0 ARGS create "${WORK_DIR}/self.qv2" "${WORK_DIR}/self")
+file(COPY_FILE "${WORK_DIR}/self.qv2" "${WORK_DIR}/self/self.qv2")
+Kvarc(EXIT 1 STDERR "kvarc: '.*self.qv2' would replace the archive being read"
+      ARGS extract "${WORK_DIR}/self/self.qv2" "${WORK_DIR}/self")
+ExpectSameFiles("${WORK_DIR}/self.qv2" "${WORK_DIR}/self/self.qv2")
+
+# Self-extracting archives: the stub, the archive appended, string 1 says where.
+if(SFX_STUB_DIR)
+  set(sfx "${WORK_DIR}/tree.exe")
+  Kvarc(EXIT 0 ARGS sfx "${SFX_STUB_DIR}/SfxStub.exe" "${archive}" "${sfx}")
+  Kvarc(EXIT 0 STDOUT_VARIABLE sfxListing ARGS list "${sfx}")
+  string(REGEX REPLACE "\n$" "" sfxListing "${sfxListing}")
+  if(NOT sfxListing STREQUAL listing)
+    Fail("list of the self-extracting archive: '${sfxListing}', expected '${listing}'")
+  endif()
+  Kvarc(EXIT 0 ARGS test "${sfx}")
+  Kvarc(EXIT 0 ARGS extract "${sfx}" "${WORK_DIR}/out/sfx")
+  ExpectSameTree("${tree}" "${WORK_DIR}/out/sfx")
+  # Re-hosted, an archive leaves its old host behind.
+  Kvarc(EXIT 0 ARGS sfx "${SFX_STUB_DIR}/SfxStub.exe" "${sfx}" "${WORK_DIR}/again.EXE")
+  ExpectSameFiles("${sfx}" "${WORK_DIR}/again.EXE")
+  if(emulator)
+    # Patched and extended, the image still loads and runs.
+    execute_process(COMMAND ${emulator} "${sfx}" RESULT_VARIABLE ran)
+    if(NOT ran EQUAL 0)
+      Fail("${sfx} did not run: ${ran}")
+    endif()
+  endif()
+
+  set(never "${WORK_DIR}/never.exe")
+  set(field "kvarc: '.*Field.exe': string resource 1 has")
+  Kvarc(EXIT 1 STDERR "${field} 2 characters, too few for the archive start [0-9]+"
+        ARGS sfx "${SFX_STUB_DIR}/ShortField.exe" "${archive}" "${never}")
+  Kvarc(EXIT 1 STDERR "${field} 15 characters, more than the 14 readers take"
+        ARGS sfx "${SFX_STUB_DIR}/LongField.exe" "${archive}" "${never}")
+  Kvarc(EXIT 1 STDERR "kvarc: '.*tree.exe': string resource 1 holds \"0+[1-9][0-9]*\", not a reserved .*"
+        ARGS sfx "${sfx}" "${archive}" "${never}")
+  Kvarc(EXIT 1 STDERR "kvarc: '.*sample.bin' has no string resource 1 to hold the archive start"
+        ARGS sfx "${sampleFile}" "${archive}" "${never}")
+  Kvarc(EXIT 1 STDERR "kvarc: The directory of archive .*sample.bin could not be read"
+        ARGS sfx "${SFX_STUB_DIR}/SfxStub.exe" "${sampleFile}" "${never}")
+  ExpectMissing("${never}")
+else()
+  message(STATUS "no sfx stubs: the self-extracting checks are skipped")
+endif()
+
+Kvarc(EXIT 2 STDERR "kvarc: create: expected ARCHIVE DIR, got 1 file name.*" ARGS create "${archive}")
+Kvarc(EXIT 2 STDERR "kvarc: extract: expected ARCHIVE DIR, got 3 file names.*" ARGS extract a b c)
+Kvarc(EXIT 2 STDERR "kvarc: list: expected ARCHIVE, got no file names.*" ARGS list)
+Kvarc(EXIT 2 STDERR "kvarc: sfx: expected STUB.exe ARCHIVE OUT.exe, got 2 file names.*" ARGS sfx a b)
+Kvarc(EXIT 2 STDERR "kvarc: sfx: '.*tree.bin' must end in .exe: readers look inside no other file for .*"
+      ARGS sfx "${sampleFile}" "${archive}" "${WORK_DIR}/tree.bin")
+file(COPY_FILE "${sampleFile}" "${WORK_DIR}/sample.exe")
+Kvarc(EXIT 2 STDERR "kvarc: sfx: '.*sample.exe' is both input and output"
+      ARGS sfx "${WORK_DIR}/sample.exe" "${archive}" "${WORK_DIR}/./sample.exe")
+foreach(command create list extract test sfx)
+  Kvarc(EXIT 0 STDOUT "^usage: kvarc ${command} [A-Z]" ARGS ${command} --help)
+endforeach()
 
 if(HOST_DEVICES)
   # A read error (a directory opens as a file on Linux) after the output was created.

@@ -43,7 +43,22 @@ void Run(const std::vector<std::string>& arguments) {
   command->run(CommandLine(command->name, rest, command->options));
 }
 
-void PrintError(const char* message) { std::fprintf(stderr, "kvarc: %s\n", message); }
+// One line whatever the message: the archive component's texts may carry CR LF and the
+// system's own description, which ends in one.
+void PrintError(std::string_view message) {
+  std::string line;
+  bool lineBreak = false;
+  for (const char c : message) {
+    if (c == '\r' || c == '\n') {
+      lineBreak = true;
+      continue;
+    }
+    if (lineBreak && !line.empty()) line += ' ';
+    lineBreak = false;
+    line += c;
+  }
+  std::fprintf(stderr, "kvarc: %s\n", line.c_str());
+}
 
 }  // namespace
 }  // namespace kavrix::kvarc
@@ -69,7 +84,7 @@ int main(int argc, char** argv) {
   errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     const std::string message = std::string("cannot write standard output: ") + std::strerror(errno);
-    PrintError(message.c_str());
+    PrintError(message);
     return kExitFailure;
   }
   return kExitOk;
