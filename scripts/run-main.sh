@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds the host and Windows trees, then shows
-# the product at work. Until setup.exe exists, that is the payload codec: kvarc packs
-# sample files and unpacks them again, natively and as kvarc.exe under Wine, and the
-# two builds must read each other's streams and write the same bytes.
+# the product at work. Until the installer's windows exist, that is the payload path:
+# kvarc packs sample files and unpacks them again, natively and as kvarc.exe under
+# Wine (the two builds must read each other's streams and write the same bytes); the
+# demo product is archived, listed and extracted under Wine; and the payload that the
+# build put into setup.exe is checked.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -75,6 +77,25 @@ demo_codec() {
   done
 }
 
+# Archives the demo product natively, then lists and extracts it with kvarc.exe under
+# Wine, and compares the extracted tree with the product folder.
+demo_archive() {
+  local archive=$work/product.qv2 target=$work/product-extracted
+  echo "=== the demo product as an archive"
+  "$host_kvarc" create "$archive" product
+  run_windows "$windows_kvarc" list "$archive"
+  run_windows "$windows_kvarc" extract "$archive" "$target"
+  diff -r product "$target"
+  echo "product.qv2: extracted under Wine, identical to the product folder"
+}
+
+# The build has packed the product into setup.exe; read it back out of the program.
+demo_setup_payload() {
+  echo "=== the payload inside setup.exe"
+  build/mingw32/host-tools/tools/payload/kvpayload check build/mingw32/src/installer/setup.exe \
+    build/mingw32/src/installer/payload/product.qv2
+}
+
 main() {
   scripts/install-deps.sh
   build_tree host
@@ -82,6 +103,8 @@ main() {
   trap 'scripts/wine-run.sh --end-session build/mingw32' EXIT
   # The product step: becomes starting setup.exe under Wine once it exists.
   demo_codec
+  demo_archive
+  demo_setup_payload
 }
 
 main "$@"
