@@ -1,0 +1,263 @@
+#include "toolkit/Form.h"
+
+#include <vector>
+
+#include "system/CallbackGuard.h"
+#include "toolkit/Application.h"
+#include "toolkit/Button.h"
+#include "toolkit/Win32Gdi.h"
+
+namespace kavrix {
+namespace {
+
+// Disables the thread's enabled, visible top-level windows but one for the lifetime of
+// the scope, as a modal window needs.
+class DisabledWindows {
+ public:
+  explicit DisabledWindows(HWND except) : except_(except) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+    RethrowCallbackException();
+    for (HWND window : windows_) ::EnableWindow(window, FALSE);
+  }
+  DisabledWindows(const DisabledWindows&) = delete;
+  DisabledWindows& operator=(const DisabledWindows&) = delete;
+  ~DisabledWindows() { Restore(); }
+
+  void Restore() noexcept {
+    for (HWND window : windows_) ::EnableWindow(window, TRUE);
+    windows_.clear();
+  }
+
+ private:
+  static BOOL CALLBACK Collect(HWND window, LPARAM self) noexcept {
+    return GuardCallback<BOOL>(FALSE, [&] {
+      auto* scope = reinterpret_cast<DisabledWindows*>(self);
+      if (window != scope->except_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+        scope->windows_.push_back(window);
+      }
+      return TRUE;
+    });
+  }
+
+  HWND except_;
+  std::vector<HWND> windows_;
+};
+
+bool Usable(TWinControl& control) {
+  return control.HandleAllocated() && ::IsWindowVisible(control.Handle()) && ::IsWindowEnabled(control.Handle());
+}
+
+TButton* FindButton(const TWinControl& parent, bool (TButton::*flag)() const) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    if (auto* button = dynamic_cast<TButton*>(parent.Controls(i)); button && (button->*flag)() && Usable(*button)) {
+      return button;
+    }
+    if (auto* container = dynamic_cast<TWinControl*>(parent.Controls(i))) {
+      if (TButton* found = FindButton(*container, flag)) return found;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TForm* GetParentForm(TControl& control) noexcept {
+  TControl* top = &control;
+  while (top->Parent()) top = top->Parent();
+  return dynamic_cast<TForm*>(top);
+}
+
+TForm::TForm(TComponent* owner) : TCustomControl(owner) {
+  SetVisible(false);
+  SetParentFont(false);
+  SetBounds(0, 0, 320, 240);
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+  TCustomControl::CreateParams(params);
+  params.exStyle |= WS_EX_CONTROLPARENT;
+  switch (borderStyle_) {
+    case bsNone:
+      params.style |= WS_POPUP;
+      return;
+    case bsSingle:
+      params.style |= WS_CAPTION;
+      break;
+    case bsSizeable:
+      params.style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case bsDialog:
+      params.style |= WS_CAPTION | DS_MODALFRAME;
+      params.exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+  }
+  if (borderIcons_ & biSystemMenu) {
+    params.style |= WS_SYSMENU;
+    // A dialog frame has no minimise or maximise box.
+    if (borderStyle_ != bsDialog) {
+      if (borderIcons_ & biMinimize) params.style |= WS_MINIMIZEBOX;
+      if (borderIcons_ & biMaximize) params.style |= WS_MAXIMIZEBOX;
+    }
+  }
+}
+
+HWND TForm::OwnerWindow() {
+  TForm* main = Application ? Application->MainForm() : nullptr;
+  return main && main != this ? main->Handle() : nullptr;
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  ApplyFrameStyle();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+  if (icons == borderIcons_) return;
+  borderIcons_ = icons;
+  ApplyFrameStyle();
+}
+
+void TForm::ApplyFrameStyle() {
+  if (!HandleAllocated()) return;
+  const TRect client = ClientRect();
+  TCreateParams params;
+  CreateParams(params);
+  HWND window = Handle();
+  const LONG visible = ::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE;
+  ::SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(params.style) | visible);
+  ::SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(params.exStyle));
+  ::SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RethrowCallbackException();
+  // The client area keeps its size; the frame grows or shrinks around it.
+  SetClientWidth(client.Width());
+  SetClientHeight(client.Height());
+}
+
+TRect TForm::FrameSize() const {
+  TCreateParams params;
+  const_cast<TForm*>(this)->CreateParams(params);
+  RECT frame{0, 0, 0, 0};
+  ::AdjustWindowRectEx(&frame, params.style, FALSE, params.exStyle);
+  return {frame.left, frame.top, frame.right, frame.bottom};
+}
+
+TRect TForm::ClientRect() const {
+  if (HandleAllocated()) return TCustomControl::ClientRect();
+  const TRect frame = FrameSize();
+  return {0, 0, Width() - frame.Width(), Height() - frame.Height()};
+}
+
+void TForm::SetClientWidth(int width) { SetWidth(width + FrameSize().Width()); }
+
+void TForm::SetClientHeight(int height) { SetHeight(height + FrameSize().Height()); }
+
+void TForm::DoCreate() {
+  if (OnCreate) OnCreate(*this);
+}
+
+void TForm::Show() {
+  if (Visible()) {
+    ::SetForegroundWindow(Handle());
+    return;
+  }
+  Handle();
+  if (OnShow) OnShow(*this);
+  if (position_ == poScreenCenter) {
+    SetBounds((::GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (::GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
+              Width(), Height());
+  }
+  SetVisible(true);
+}
+
+void TForm::Hide() { SetVisible(false); }
+
+void TForm::Close() {
+  if (modal_) {
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    return;
+  }
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(*this, action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == caHide) {
+    Hide();
+  } else {
+    ::ShowWindow(Handle(), SW_MINIMIZE);
+    RethrowCallbackException();
+  }
+}
+
+void TForm::CloseModal() {
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(*this, action);
+  if (action == caNone) modalResult_ = mrNone;
+}
+
+TModalResult TForm::ShowModal() {
+  if (Visible() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
+  ::ReleaseCapture();
+  struct ModalFlag {
+    bool& flag;
+    ~ModalFlag() { flag = false; }
+  } modalFlag{modal_ = true};
+  modalResult_ = mrNone;
+  DisabledWindows disabled(Handle());
+  Show();
+  do {
+    Application->HandleMessage();
+    if (Application->Terminated()) {
+      modalResult_ = mrCancel;
+    } else if (modalResult_ != mrNone) {
+      CloseModal();
+    }
+  } while (modalResult_ == mrNone);
+  // Enabled again before hiding, so the system activates the window that was active before.
+  disabled.Restore();
+  Hide();
+  return modalResult_;
+}
+
+bool TForm::DialogKey(int key) {
+  TButton* button = nullptr;
+  if (key == VK_RETURN) {
+    button = dynamic_cast<TButton*>(FromHandle(::GetFocus()));
+    if (!button) button = FindButton(*this, &TButton::Default);
+  } else if (key == VK_ESCAPE) {
+    button = FindButton(*this, &TButton::Cancel);
+  }
+  if (!button) return false;
+  button->Click();
+  return true;
+}
+
+void TForm::Activated(bool active) {
+  HWND window = Handle();
+  if (!active) {
+    HWND focus = ::GetFocus();
+    if (focus && ::IsChild(window, focus)) lastFocus_ = focus;
+    return;
+  }
+  HWND focus = lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(window, lastFocus_) ? lastFocus_ : nullptr;
+  if (!focus) focus = ::GetNextDlgTabItem(window, nullptr, FALSE);
+  ::SetFocus(focus ? focus : window);
+  if (OnActivate) OnActivate(*this);
+}
+
+intptr_t TForm::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_ACTIVATE:
+      // Focus is placed here rather than by the default handler, which focuses the frame.
+      Activated(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    default:
+      return TCustomControl::WndProc(message, wParam, lParam);
+  }
+}
+
+}  // namespace kavrix

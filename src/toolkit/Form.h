@@ -1,0 +1,108 @@
+#pragma once
+// A top-level window holding controls: framed or bare, shown modelessly or modally, with
+// keyboard defaults (Enter presses the default button, Escape the cancel button).
+
+#include <cstdint>
+#include <functional>
+
+#include "foundation/Exceptions.h"
+#include "toolkit/CustomControl.h"
+
+namespace kavrix {
+
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog };
+// Framed controls use the first two values.
+using TBorderStyle = TFormBorderStyle;
+
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+// A set of TBorderIcon bits.
+using TBorderIcons = uint8_t;
+
+enum TPosition : uint8_t { poDesigned, poScreenCenter };
+
+enum TCloseAction : uint8_t { caNone, caHide, caMinimize };
+
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = 1;
+inline constexpr TModalResult mrCancel = 2;
+inline constexpr TModalResult mrAbort = 3;
+inline constexpr TModalResult mrRetry = 4;
+inline constexpr TModalResult mrIgnore = 5;
+inline constexpr TModalResult mrYes = 6;
+inline constexpr TModalResult mrNo = 7;
+inline constexpr TModalResult mrAll = 8;
+
+using TCloseEvent = std::function<void(TObject& sender, TCloseAction& action)>;
+
+class EInvalidOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TForm : public TCustomControl {
+ public:
+  explicit TForm(TComponent* owner);
+
+  TFormBorderStyle BorderStyle() const noexcept { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TBorderIcons BorderIcons() const noexcept { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons icons);
+  TPosition Position() const noexcept { return position_; }
+  void SetPosition(TPosition position) noexcept { position_ = position; }
+
+  TRect ClientRect() const override;
+  int ClientWidth() const { return ClientRect().Width(); }
+  int ClientHeight() const { return ClientRect().Height(); }
+  void SetClientWidth(int width);
+  void SetClientHeight(int height);
+
+  // Raises OnShow, places the form by Position and makes it visible and active.
+  void Show();
+  void Hide();
+  // A modal form ends its modal loop with mrCancel (unless a result is set); otherwise
+  // OnClose decides: hide (the default), minimise, or stay. Closing the application's
+  // main form ends the application.
+  void Close();
+  // Shows the form, disables the thread's other windows and handles messages until
+  // ModalResult is set and OnClose accepts; returns ModalResult. Raises
+  // EInvalidOperation "Cannot make a visible window modal" for a visible form.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const noexcept { return modalResult_; }
+  void SetModalResult(TModalResult result) noexcept { modalResult_ = result; }
+  bool Modal() const noexcept { return modal_; }
+
+  // Enter and Escape: presses the focused, default or cancel button. True when used.
+  bool DialogKey(int key);
+
+  // Raises OnCreate; TApplication::CreateForm calls it once the form is constructed.
+  void DoCreate();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnActivate;
+  TCloseEvent OnClose;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  HWND__* OwnerWindow() override;
+  intptr_t WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+ private:
+  void ApplyFrameStyle();
+  TRect FrameSize() const;
+  void CloseModal();
+  void Activated(bool active);
+
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  TPosition position_ = poDesigned;
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  HWND__* lastFocus_ = nullptr;
+};
+
+// The form `control` sits on, or null.
+TForm* GetParentForm(TControl& control) noexcept;
+
+}  // namespace kavrix

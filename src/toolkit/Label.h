@@ -1,0 +1,36 @@
+#pragma once
+// A caption drawn on its parent: on the label's colour, or on whatever the parent has
+// painted there when transparent. With AutoSize the label takes the size of its text
+// (keeping its width when it wraps words).
+
+#include "toolkit/Control.h"
+
+namespace kavrix {
+
+class TLabel : public TGraphicControl {
+ public:
+  explicit TLabel(TComponent* owner);
+
+  bool AutoSize() const noexcept { return autoSize_; }
+  void SetAutoSize(bool autoSize);
+  bool WordWrap() const noexcept { return wordWrap_; }
+  void SetWordWrap(bool wordWrap);
+  bool Transparent() const noexcept { return transparent_; }
+  void SetTransparent(bool transparent);
+
+  void Paint(TCanvas& canvas) override;
+
+ protected:
+  void TextChanged() override;
+  void FontChanged() override;
+
+ private:
+  uint32_t TextFormat() const noexcept;
+  void AdjustBounds();
+
+  bool autoSize_ = true;
+  bool wordWrap_ = false;
+  bool transparent_ = false;
+};
+
+}  // namespace kavrix
