@@ -6,24 +6,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <span>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "archive/Lzh_op.h"
 
 namespace kavrix::fuzz {
-
-[[noreturn]] inline void Violation(const char* what) {
-  std::fprintf(stderr, "fuzz check failed: %s\n", what);
-  std::fflush(stderr);
-  __builtin_trap();
-}
-
-inline void Check(bool holds, const char* what) {
-  if (!holds) Violation(what);
-}
 
 // How much a client copies when asked for `size` bytes (it may always copy fewer).
 enum class ReadPattern : uint8_t { Full, OneByte, Cycling, Half };

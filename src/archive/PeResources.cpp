@@ -249,9 +249,11 @@ std::optional<std::string> ReadPeStringResource(const ReadAtFunction& readAt, ui
   if (bufferChars == 0 || !image.Open()) return std::nullopt;
   const std::optional<StringSpot> spot = FindString(image, id);
   if (!spot) return std::nullopt;
-  const size_t kept = std::min<size_t>(spot->length, bufferChars - 1);
-  std::vector<uint8_t> units(2 * kept);
+  // The whole string must be there, whatever part of it the buffer keeps: a string cut
+  // short by the end of the file is not found with any buffer size.
+  std::vector<uint8_t> units(2u * spot->length);
   if (!image.ReadRva(spot->rva, units)) return std::nullopt;
+  const size_t kept = std::min<size_t>(spot->length, bufferChars - 1);
   std::string text(kept, '?');
   for (size_t i = 0; i < kept; ++i) {
     const uint32_t unit = LittleEndian({units.data() + 2 * i, 2});

@@ -7,6 +7,22 @@ namespace kavrix {
 
 // --- TReader ---
 
+class TReader::NestingScope {
+ public:
+  explicit NestingScope(TReader& reader) : reader_(reader) {
+    if (++reader_.nesting_ > kMaxNesting) {
+      --reader_.nesting_;
+      throw EReadError(kInvalidStreamFormat);
+    }
+  }
+  ~NestingScope() { --reader_.nesting_; }
+  NestingScope(const NestingScope&) = delete;
+  NestingScope& operator=(const NestingScope&) = delete;
+
+ private:
+  TReader& reader_;
+};
+
 void TReader::Need(size_t count) const {
   if (count > Remaining()) throw EReadError(kStreamReadError);
 }
@@ -44,7 +60,7 @@ uint32_t TReader::ReadUInt32() { return static_cast<uint32_t>(ReadRawInteger(4))
 void TReader::ReadRootComponent(TComponent& root) {
   Need(sizeof kFormSignature);
   if (std::memcmp(stream_.data() + position_, kFormSignature, sizeof kFormSignature) != 0) {
-    throw EReadError("Invalid stream format");
+    throw EReadError(kInvalidStreamFormat);
   }
   position_ += sizeof kFormSignature;
   root_ = &root;
@@ -74,6 +90,7 @@ void TReader::ReadChildren() {
     ReadComponentHeader(className, name);
     TComponent* child = root_ ? root_->FindComponent(name) : nullptr;
     if (!child) throw EReadError(Format("Component %s not found", name + " (" + className + ")"));
+    const NestingScope nested(*this);
     child->ReadState(*this);
   }
   ReadListEnd();
@@ -142,10 +159,12 @@ void TReader::SkipValue() {
     case TValueType::vaFalse:
     case TValueType::vaTrue:
     case TValueType::vaNil: return;
-    case TValueType::vaList:
+    case TValueType::vaList: {
+      const NestingScope nested(*this);
       while (!EndOfList()) SkipValue();
       ReadListEnd();
       return;
+    }
     case TValueType::vaInt8: Skip(1); return;
     case TValueType::vaInt16: Skip(2); return;
     case TValueType::vaInt32:
@@ -168,7 +187,8 @@ void TReader::SkipValue() {
     case TValueType::vaSet:
       while (!ReadStr().empty()) {}
       return;
-    case TValueType::vaCollection:
+    case TValueType::vaCollection: {
+      const NestingScope nested(*this);
       while (!EndOfList()) {
         const auto order = static_cast<TValueType>(stream_[position_]);
         if (order == TValueType::vaInt8 || order == TValueType::vaInt16 || order == TValueType::vaInt32) {
@@ -178,6 +198,7 @@ void TReader::SkipValue() {
       }
       ReadListEnd();
       return;
+    }
   }
   throw EReadError(kInvalidPropertyValue);
 }

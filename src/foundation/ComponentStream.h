@@ -27,6 +27,7 @@ class EReadError : public Exception {
 
 inline constexpr char kStreamReadError[] = "Stream read error";
 inline constexpr char kInvalidPropertyValue[] = "Invalid property value";
+inline constexpr char kInvalidStreamFormat[] = "Invalid stream format";
 
 enum class TValueType : uint8_t {
   vaNull = 0,
@@ -91,9 +92,15 @@ class TReader {
   void ReadComponentHeader(std::string& className, std::string& name);
   void SkipPropertyList();
 
+  // Lists and child records nest; a damaged stream could nest them deeply enough to
+  // exhaust the stack, so the depth is limited and beyond it the stream is refused.
+  static constexpr int kMaxNesting = 256;
+  class NestingScope;
+
   std::span<const uint8_t> stream_;
   size_t position_ = 0;
   TComponent* root_ = nullptr;
+  int nesting_ = 0;
 };
 
 // Writes a component stream, for the build that saves a form with its payload.

@@ -120,5 +120,27 @@ TEST(ComponentStream, DamagedStreamsRaiseReadErrors) {
             "Component Ghost (TThing) not found");
 }
 
+TEST(ComponentStream, RegressionDeepNestingIsRefusedInsteadOfExhaustingTheStack) {
+  Recorder form;
+  V lists = Concat({V{'T', 'P', 'F', '0'}, Str("TForm1"), Str("Form1"), Str("P")});
+  lists.insert(lists.end(), 200000, 0x01);  // lists within lists
+  try {
+    TReader(lists).ReadRootComponent(form);
+    FAIL() << "no error";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "Invalid stream format");
+  }
+
+  // Child records nest through the components' own reading.
+  auto* child = new Recorder(&form);
+  child->SetName("C");
+  V children = Concat({V{'T', 'P', 'F', '0'}, Str("TForm1"), Str("Form1"), V{0x00}});
+  for (int i = 0; i < 100000; ++i) {
+    const V record = Concat({Str("TRecorder"), Str("C"), V{0x00}});
+    children.insert(children.end(), record.begin(), record.end());
+  }
+  EXPECT_THROW(TReader(children).ReadRootComponent(form), EReadError);
+}
+
 }  // namespace
 }  // namespace kavrix
