@@ -40,12 +40,12 @@ class BatchTest : public ::testing::Test {
     return path;
   }
 
-  // Makes the component read an archive of `specs`, each time under a new name (the same
+  // Makes the component read an archive of `planned`, each time under a new name (the same
   // name would not be read again).
-  void UseArchive(const std::vector<ArchiveEntrySpec>& specs,
+  void UseArchive(const std::vector<PlannedEntry>& planned,
                   std::vector<archive::DirectoryEntry>* entries = nullptr) {
     batch_.SetArchiveFileName(
-        PutFile(BuildArchive(specs, entries), "archive" + std::to_string(++archives_) + ".qv2"));
+        PutFile(BuildArchive(planned, entries), "archive" + std::to_string(++archives_) + ".qv2"));
     ASSERT_TRUE(batch_.ValidArchive());
   }
 

@@ -34,14 +34,14 @@ TEST_F(BatchTest, EmptyArchiveWritesNothingAndReportsNothing) {
 }
 
 TEST_F(BatchTest, EntriesComeBackWithTheirDirectories) {
-  const std::vector<ArchiveEntrySpec> specs = {{"readme.txt", TextLike(5000, 1)},
+  const std::vector<PlannedEntry> planned = {{"readme.txt", TextLike(5000, 1)},
                                                {"bin\\app.exe", RandomBytes(70000, 2)},
                                                {"bin\\data\\skewed.dat", Skewed(40000, 3)},
                                                {"empty.txt", {}}};
-  UseArchive(specs);
+  UseArchive(planned);
   batch_.SetUseDirectoryNames(true);
   batch_.Extract();
-  for (const ArchiveEntrySpec& spec : specs) EXPECT_EQ(Out(spec.name), spec.content) << spec.name;
+  for (const PlannedEntry& entry : planned) EXPECT_EQ(Out(entry.name), entry.content) << entry.name;
 }
 
 TEST_F(BatchTest, ExtractOnAMissingArchiveRaisesEOpenErrorAndStaysUsable) {

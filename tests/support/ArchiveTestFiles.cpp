@@ -41,16 +41,16 @@ std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntrySpec>& specs,
+std::vector<uint8_t> BuildArchive(const std::vector<PlannedEntry>& planned,
                                   std::vector<archive::DirectoryEntry>* entries) {
   std::vector<archive::DirectoryEntry> directory;
   std::vector<uint8_t> data;
-  for (const ArchiveEntrySpec& spec : specs) {
+  for (const PlannedEntry& entry : planned) {
     const size_t offset = data.size();
-    lzh::LzhEncode(spec.content, data);
-    directory.push_back({spec.name, static_cast<int32_t>(spec.content.size()),
+    lzh::LzhEncode(entry.content, data);
+    directory.push_back({entry.name, static_cast<int32_t>(entry.content.size()),
                          static_cast<int32_t>(data.size() - offset), static_cast<int32_t>(offset),
-                         spec.attributes, spec.date});
+                         entry.attributes, entry.date});
   }
   std::vector<uint8_t> archive = DirectoryBytes(directory);
   archive.insert(archive.end(), data.begin(), data.end());

@@ -35,7 +35,7 @@ class TempDirectory {
 void WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
 
-struct ArchiveEntrySpec {
+struct PlannedEntry {
   std::string name;
   std::vector<uint8_t> content;
   int32_t attributes = 128;
@@ -44,7 +44,7 @@ struct ArchiveEntrySpec {
 
 // A complete archive as the creating side lays it out: directory, then the packed
 // streams contiguous in entry order. `entries` gets the directory values written.
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntrySpec>& specs,
+std::vector<uint8_t> BuildArchive(const std::vector<PlannedEntry>& planned,
                                   std::vector<archive::DirectoryEntry>* entries = nullptr);
 
 // The directory alone for `entries` as they are, so tests can set any value.
