@@ -39,7 +39,7 @@ declare -A passed failed skipped note
 #   "2/3 Test #2: name .........***Failed    0.20 sec"   (Timeout, Not Run, Exception, ...)
 count_results() {
   local suite=$1 log=$2 line
-  local result_line='^[0-9]+/[0-9]+ +Test +#[0-9]+: '
+  local result_line='^ *[0-9]+/[0-9]+ +Test +#[0-9]+: '
   while IFS= read -r line; do
     [[ $line =~ $result_line ]] || continue
     if [[ $line == *" Passed "* ]]; then
