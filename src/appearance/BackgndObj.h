@@ -38,7 +38,7 @@ class TBackgndObj : public TObject {
   void Changed();
 
   PixelBuffer picture_;
-  TColor color_ = kBlack;
+  TColor color_ = clBlack;
   TBackStyle backStyle_ = TBackStyle::bgSingleColor;
   TGradient gradient_;
 };

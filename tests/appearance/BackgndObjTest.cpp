@@ -27,7 +27,7 @@ TEST(TBackgndObjTest, GradientChangesReachTheOwnerAsItsOwnChange) {
   std::vector<const TObject*> senders;
   obj.OnChange = [&](TObject& sender) { senders.push_back(&sender); };
   obj.Gradient().SetColor2(0x123456);
-  obj.SetColor(kBlack);
+  obj.SetColor(clBlack);
   obj.SetBackStyle(TBackStyle::bgSingleColor);
   EXPECT_EQ(senders, (std::vector<const TObject*>{&obj}));
 

@@ -15,7 +15,7 @@ GradientSettings Backdrop() {
   GradientSettings g;
   g.gradientStyle = TGradientStyle::gsLine;
   g.lineSize = 1;
-  g.colors = {kBlue, kNavy, kBlack, kWhite, kBlack};
+  g.colors = {kBlue, kNavy, clBlack, clWhite, clBlack};
   g.colorCount = 2;
   g.lineDirection = TDirection::diHorizonal;
   return g;
@@ -52,7 +52,7 @@ TEST(BandGradientTest, VerticalLinesBlendLeftToRight) {
 
 TEST(BandGradientTest, OneColourGivesPlainColor1InEveryStyle) {
   GradientSettings g;
-  g.colors = {0x3366CC, kWhite, kBlack, kWhite, kBlack};
+  g.colors = {0x3366CC, clWhite, clBlack, clWhite, clBlack};
   g.colorCount = 1;
   g.lineSize = 2;
   auto painter = [](PixelBuffer& target, const Rect& rect, TColor brush) { target.FillRect(rect, brush); };
@@ -88,7 +88,7 @@ TEST(BandGradientTest, EllipseOn200By100StopsAfter50StepsNearColor2) {
   g.gradientStyle = TGradientStyle::gsCustomRect;
   g.lineSize = 1;
   g.colorCount = 2;
-  g.colors = {0x000000, 0x0000C8, 0x0000FF, kWhite, kBlack};  // red 0 -> 200 -> 255
+  g.colors = {0x000000, 0x0000C8, 0x0000FF, clWhite, clBlack};  // red 0 -> 200 -> 255
   std::vector<Rect> steps;
   Paint(200, 100, g, [&](PixelBuffer&, const Rect& r, TColor) { steps.push_back(r); });
   ASSERT_EQ(steps.size(), 50u);
@@ -103,10 +103,10 @@ TEST(BandGradientTest, EllipseOn200By100StopsAfter50StepsNearColor2) {
 
 TEST(BandGradientTest, EllipseCoversPixelCentresInsideTheBox) {
   PixelBuffer b(10, 4);
-  b.FillEllipse({1, 0, 9, 4}, kWhite);
+  b.FillEllipse({1, 0, 9, 4}, clWhite);
   const char* expected[] = {"..######..", ".########.", ".########.", "..######.."};
   for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(b.At(x, y) == kWhite, expected[y][x] == '#') << x << "," << y;
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(b.At(x, y) == clWhite, expected[y][x] == '#') << x << "," << y;
   }
 }
 

@@ -89,7 +89,7 @@ TEST(ButtonLayoutTest, MarkBesideAnImageUsesTheImagesOwnWidth) {
 
 TEST(ButtonPaintTest, PopupMarkIsADownwardTriangle) {
   PixelBuffer b(20, 20, kBackground);
-  DrawPopupMark(b, {5, 10}, kBlack);
+  DrawPopupMark(b, {5, 10}, clBlack);
   std::set<std::pair<int, int>> expected;
   for (int x = 5; x <= 11; ++x) expected.insert({x, 9});
   for (int x = 6; x <= 10; ++x) expected.insert({x, 10});
@@ -97,7 +97,7 @@ TEST(ButtonPaintTest, PopupMarkIsADownwardTriangle) {
   expected.insert({8, 12});
   for (int y = 0; y < 20; ++y) {
     for (int x = 0; x < 20; ++x) {
-      EXPECT_EQ(b.At(x, y) == kBlack, expected.count({x, y}) == 1) << x << "," << y;
+      EXPECT_EQ(b.At(x, y) == clBlack, expected.count({x, y}) == 1) << x << "," << y;
     }
   }
 }
@@ -130,25 +130,25 @@ TEST(ButtonPaintTest, BevelCornersFollowLineToEndPoints) {
 TEST(ButtonPaintTest, TransparentDrawLeavesOutTheTopLeftColour) {
   PixelBuffer image(3, 2, kBlue);
   image.SetPixel(1, 0, 0x00FF00);
-  image.SetPixel(2, 1, kBlack);
+  image.SetPixel(2, 1, clBlack);
   PixelBuffer b(12, 10, kBackground);
   DrawTransparent(b, image, {7, 5});
   EXPECT_EQ(b.At(7, 5), kBackground);
   EXPECT_EQ(b.At(8, 5), 0x00FF00u);
-  EXPECT_EQ(b.At(9, 6), kBlack);
+  EXPECT_EQ(b.At(9, 6), clBlack);
   EXPECT_EQ(b.At(8, 6), kBackground);
 }
 
 TEST(ButtonPaintTest, EmbossedImageShowsOnlyBlackPixels) {
-  PixelBuffer image(3, 1, kBlack);
+  PixelBuffer image(3, 1, clBlack);
   image.SetPixel(1, 0, 0x010101);  // not pure black
   PixelBuffer b(5, 3, kBackground);
-  DrawEmbossed(b, image, {0, 0}, kWhite, 0x808080);
+  DrawEmbossed(b, image, {0, 0}, clWhite, 0x808080);
   EXPECT_EQ(b.At(0, 0), 0x808080u);
   EXPECT_EQ(b.At(2, 0), 0x808080u);
   EXPECT_EQ(b.At(1, 0), kBackground);
-  EXPECT_EQ(b.At(1, 1), kWhite);
-  EXPECT_EQ(b.At(3, 1), kWhite);
+  EXPECT_EQ(b.At(1, 1), clWhite);
+  EXPECT_EQ(b.At(3, 1), clWhite);
   EXPECT_EQ(b.At(2, 1), kBackground);
 }
 
@@ -174,7 +174,7 @@ TEST(ButtonPaintTest, GreyImageThresholds) {
                         c.limits[1],     c.limits[2] + 1, c.limits[2]};
     for (int i = 0; i < 6; ++i) image.SetPixel(i + 1, 0, sumColor(sums[i]));
     const PixelBuffer grey = MakeGreyImage(image, c.shading, kHighlight, kShadow);
-    const TColor expected[] = {kBlue, kWhite, kHighlight, kHighlight, kShadow, kShadow, kBlack};
+    const TColor expected[] = {kBlue, clWhite, kHighlight, kHighlight, kShadow, kShadow, clBlack};
     for (int x = 0; x < 7; ++x) {
       EXPECT_EQ(grey.At(x, 0), expected[x]) << static_cast<int>(c.shading) << "," << x;
     }
@@ -183,10 +183,10 @@ TEST(ButtonPaintTest, GreyImageThresholds) {
 
 TEST(ButtonPaintTest, DownPatternAlternatesOnPixelParity) {
   PixelBuffer b(4, 3, kBackground);
-  FillDownPattern(b, {1, 0, 3, 2}, 0xC0C0C0, kWhite);
+  FillDownPattern(b, {1, 0, 3, 2}, 0xC0C0C0, clWhite);
   EXPECT_EQ(b.At(1, 0), 0xC0C0C0u);
-  EXPECT_EQ(b.At(2, 0), kWhite);
-  EXPECT_EQ(b.At(1, 1), kWhite);
+  EXPECT_EQ(b.At(2, 0), clWhite);
+  EXPECT_EQ(b.At(1, 1), clWhite);
   EXPECT_EQ(b.At(0, 0), kBackground);
   EXPECT_EQ(b.At(1, 2), kBackground);
 }

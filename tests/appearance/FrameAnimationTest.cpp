@@ -98,7 +98,7 @@ TEST(FrameAnimationTest, PaintShowsTheFramesColumns) {
     for (int x = 0; x < 224; ++x) strip.SetPixel(x, y, static_cast<TColor>(x));
   }
   PixelBuffer target(32, 32);
-  PaintAnimationFrame(target, strip, 3, -1, kWhite);
+  PaintAnimationFrame(target, strip, 3, -1, clWhite);
   EXPECT_EQ(target.At(0, 0), 96u);
   EXPECT_EQ(target.At(31, 31), 127u);
 
@@ -106,8 +106,8 @@ TEST(FrameAnimationTest, PaintShowsTheFramesColumns) {
   EXPECT_EQ(target.At(4, 7), 0xC0C0C0u);
   EXPECT_EQ(target.At(5, 7), 101u);
 
-  PaintAnimationFrame(target, PixelBuffer(), 0, -1, kBlack);
-  EXPECT_EQ(target.At(10, 10), kWhite);
+  PaintAnimationFrame(target, PixelBuffer(), 0, -1, clBlack);
+  EXPECT_EQ(target.At(10, 10), clWhite);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ enum class TBackStyle : uint8_t { bgSingleColor, bgGradient, bgSingleBitmap, bgT
 // What to paint. `picture` may be null or empty: the bitmap styles then paint nothing.
 struct BackgroundSettings {
   TBackStyle backStyle = TBackStyle::bgSingleColor;
-  TColor color = kBlack;  // used byte for byte, as the gradient colours are
+  TColor color = clBlack;  // used byte for byte, as the gradient colours are
   GradientSettings gradient;
   const PixelBuffer* picture = nullptr;
 };

@@ -149,7 +149,7 @@ void DrawEmbossed(PixelBuffer& target, const PixelBuffer& image, Point at, TColo
   for (const auto& [offset, color] : {std::pair{1, highlight}, std::pair{0, shadow}}) {
     for (int y = 0; y < image.Height(); ++y) {
       for (int x = 0; x < image.Width(); ++x) {
-        if (image.At(x, y) == kBlack) target.SetPixel(at.x + x + offset, at.y + y + offset, color);
+        if (image.At(x, y) == clBlack) target.SetPixel(at.x + x + offset, at.y + y + offset, color);
       }
     }
   }
@@ -164,7 +164,7 @@ PixelBuffer MakeGreyImage(const PixelBuffer& image, TExplorerButtonShadingType s
       {335, 274, 175},  // stDark
   }};
   const auto& limits = kThresholds[static_cast<size_t>(shading)];
-  const std::array<TColor, 4> shades = {kWhite, highlight, shadow, kBlack};
+  const std::array<TColor, 4> shades = {clWhite, highlight, shadow, clBlack};
   PixelBuffer grey = image;
   if (image.IsEmpty()) return grey;
   const TColor transparent = image.At(0, 0);

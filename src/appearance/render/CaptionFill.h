@@ -19,8 +19,8 @@ namespace kavrix {
 std::vector<TColor> BuildColorTable(TColor start, TColor stop, int gradientColors);
 
 struct CaptionGradientColors {
-  TColor start = kBlack;
-  TColor stop = kBlack;
+  TColor start = clBlack;
+  TColor stop = clBlack;
 };
 
 // The form's two tables: index 0 for the inactive state, 1 for the active one.

@@ -6,12 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "foundation/Colors.h"
+
 namespace kavrix {
-
-using TColor = uint32_t;
-
-inline constexpr TColor kBlack = 0x000000;
-inline constexpr TColor kWhite = 0xFFFFFF;
 
 constexpr int RedOf(TColor c) noexcept { return static_cast<int>(c & 0xFF); }
 constexpr int GreenOf(TColor c) noexcept { return static_cast<int>((c >> 8) & 0xFF); }

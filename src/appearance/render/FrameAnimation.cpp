@@ -40,7 +40,7 @@ void FrameAnimation::Step() {
 void PaintAnimationFrame(PixelBuffer& target, const PixelBuffer& strip, int frame, int transparentColor,
                          TColor controlColor) {
   if (strip.IsEmpty()) {
-    target.FillRect({0, 0, target.Width(), target.Height()}, kWhite);
+    target.FillRect({0, 0, target.Width(), target.Height()}, clWhite);
     return;
   }
   const int w = target.Width();

@@ -28,7 +28,7 @@ class PixelBuffer {
  public:
   PixelBuffer() = default;
   // Negative sizes give an empty buffer.
-  PixelBuffer(int width, int height, TColor fill = kBlack);
+  PixelBuffer(int width, int height, TColor fill = clBlack);
 
   int Width() const noexcept { return width_; }
   int Height() const noexcept { return height_; }
