@@ -22,7 +22,7 @@
 set -uo pipefail
 
 # Bump when the prefix set-up below changes: existing prefixes are then made anew.
-readonly PREFIX_VERSION=1
+readonly PREFIX_VERSION=2
 # Seconds the wineserver session outlives its last program.
 readonly SESSION_LINGER=${KAVRIX_WINE_LINGER:-15}
 readonly SCREEN="1024x768x24"
@@ -104,6 +104,8 @@ ensure_prefix_locked() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     # FindExecutable of a .txt file fails (error 31) without the association.
     wine reg add 'HKCR\.txt' /ve /d txtfile /f
+    # A crashing program ends at once with its report instead of waiting in winedbg.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f
     # Without them Tahoma and MS Shell Dlg fall back to DejaVu Sans and there is no Marlett.
     cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
     # The registry files are written when the server ends.

@@ -80,6 +80,8 @@ void TWinControl::CreateParams(TCreateParams& params) {
 
 void TWinControl::CreateHandle() {
   HWND parentWindow = Parent() ? Parent()->Handle() : OwnerWindow();
+  // Making the parent's window makes its children's windows, this one's included.
+  if (handle_) return;
   TCreateParams params;
   CreateParams(params);
   const bool ownClass = params.className.empty();
