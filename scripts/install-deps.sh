@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
+  fp-utils-3.2.2  # chmcmd, which compiles the product's help file
 )
 
 missing=()

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds the host and Windows trees, then shows
-# the product at work. Until the installer's windows exist, that is the payload path:
-# kvarc packs sample files and unpacks them again, natively and as kvarc.exe under
-# Wine (the two builds must read each other's streams and write the same bytes); the
-# demo product is archived, listed and extracted under Wine; and the payload that the
-# build put into setup.exe is checked.
+# The main job: installs what is missing, builds the host and Windows trees, then runs
+# setup.exe with the Quorvel 2.0 demo product under Wine. With a display (DISPLAY set)
+# the installer is yours to click through; without one it runs in the build's own Xvfb,
+# windriver.exe clicks through a default installation, and the script prints where the
+# files, registry values and shortcuts went and where the screenshots are. Before that
+# it shows the payload path: kvarc round trips natively and under Wine, and the payload
+# inside setup.exe checked.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -77,18 +78,6 @@ demo_codec() {
   done
 }
 
-# Archives the demo product natively, then lists and extracts it with kvarc.exe under
-# Wine, and compares the extracted tree with the product folder.
-demo_archive() {
-  local archive=$work/product.qv2 target=$work/product-extracted
-  echo "=== the demo product as an archive"
-  "$host_kvarc" create "$archive" product
-  run_windows "$windows_kvarc" list "$archive"
-  run_windows "$windows_kvarc" extract "$archive" "$target"
-  diff -r product "$target"
-  echo "product.qv2: extracted under Wine, identical to the product folder"
-}
-
 # The build has packed the product into setup.exe; read it back out of the program.
 demo_setup_payload() {
   echo "=== the payload inside setup.exe"
@@ -96,15 +85,91 @@ demo_setup_payload() {
     build/mingw32/src/installer/payload/product.qv2
 }
 
+# Runs `wine ARGS` in the cross build's prefix (through wine-run.sh, from the tree).
+wine_in_tree() {
+  (cd build/mingw32 && "$OLDPWD/scripts/wine-run.sh" "$@")
+}
+
+# Prints the Windows form of Linux path $1 (absolute or relative to here): Wine's drive
+# Z: is the Linux root.
+windows_path() {
+  local path=$1
+  [[ $path == /* ]] || path=$PWD/$path
+  printf 'Z:%s\n' "${path//\//\\}"
+}
+
+# Prints a path of the prefix's drive C as Linux sees it.
+prefix_path() {
+  printf '%s\n' "build/mingw32/wineprefix/drive_c/$1"
+}
+
+# The installer itself: interactive on a display, else a driven default installation.
+run_setup() {
+  local installer=build/mingw32/src/installer
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "=== setup.exe on your display: install Quorvel 2.0 (the wizard ends with Finish or Cancel)"
+    wine_in_tree "$PWD/$installer/setup.exe"
+    return
+  fi
+  local shots=$PWD/$work/screenshots
+  mkdir -p "$shots"
+  local script=$work/default-install.drv
+  local wshots
+  wshots=$(windows_path "$shots")
+  cat >"$script" <<SCRIPT
+timeout 60
+failure-screenshot "$wshots\\failure.bmp"
+start "$(windows_path "$installer/setup.exe")"
+window Loading...
+screenshot "$wshots\\1-splash.bmp" screen
+window "Quorvel 2.0 Kavrix" KavrixWindow "&Next >"
+screenshot "$wshots\\2-welcome.bmp" screen
+click "&Next >"
+expect-enabled "< &Back" yes
+screenshot "$wshots\\3-licence.bmp" screen
+click "&Next >"
+expect-visible "&Browse..." yes
+screenshot "$wshots\\4-destination.bmp" screen
+click "&Next >"
+screenshot "$wshots\\5-options.bmp" screen
+click "&Next >"
+sleep 600
+screenshot "$wshots\\6-progress.bmp" screen
+expect-visible "&Finish" yes
+screenshot "$wshots\\7-finish.bmp" screen
+click "&Finish"
+expect-exit 0
+SCRIPT
+  echo "=== setup.exe in Xvfb, driven through a default installation"
+  wine_in_tree "$PWD/build/mingw32/tools/windriver/windriver.exe" "$(windows_path "$script")"
+  local bmp
+  for bmp in "$shots"/*.bmp; do
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  echo "--- installed files ($(prefix_path 'Program Files/Quorvel 2.0'))"
+  find "$(prefix_path 'Program Files/Quorvel 2.0')" -type f -printf '  %P (%s bytes)\n' | sort
+  echo "--- shortcuts"
+  find build/mingw32/wineprefix/drive_c/users -path '*Programs/Quorvel 2.0/*' -printf '  %p\n'
+  echo "--- registry"
+  local key
+  for key in 'HKLM\Software\Veddal\Quorvel 2.0' \
+             'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel 2.0' \
+             'HKCR\htmlfile\shell\Edit with Quorvel 2.0\command' \
+             'HKCR\.htm\OpenWithList\Quorvel 2.0\shell\edit\command'; do
+    wine_in_tree reg query "$key" | tr -d '\r' | sed '/^$/d; s/^/  /'
+  done
+  echo "--- screenshots: $shots"
+  ls "$shots" | sed 's/^/  /'
+}
+
 main() {
   scripts/install-deps.sh
   build_tree host
   build_tree mingw32
   trap 'scripts/wine-run.sh --end-session build/mingw32' EXIT
-  # The product step: becomes starting setup.exe under Wine once it exists.
   demo_codec
-  demo_archive
   demo_setup_payload
+  run_setup
 }
 
 main "$@"

@@ -1,20 +1,34 @@
-// setup.exe: the program's main block. It creates the backdrop form, which loads the
-// product archive carried in the program's own resources.
+// setup.exe: the program's main block. It creates the five windows, the backdrop first
+// (which makes it the main window and loads the product archive carried in the
+// program's resources), and runs the message loop until the backdrop closes.
 
 #include <windows.h>
 
 #include <exception>
 
 #include "foundation/ErrorBox.h"
+#include "installer/Product.h"
 #include "installer/Unit1.h"
+#include "installer/Unit2.h"
+#include "installer/Unit3.h"
+#include "installer/Unit5.h"
+#include "installer/Unit6.h"
+#include "toolkit/Application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  using namespace kavrix;
   try {
-    kavrix::TComponent application;  // owns the forms and frees them at the end
-    kavrix::Form1 = new kavrix::TForm1(&application);
+    TApplication application;
+    application.SetTitle(kApplicationTitle);
+    application.CreateForm(Form1);
+    application.CreateForm(Form3);
+    application.CreateForm(Form5);
+    application.CreateForm(Form6);
+    application.CreateForm(Form2);
+    application.Run();
     return 0;
   } catch (const std::exception& e) {
-    kavrix::ShowErrorBox(e.what(), "Quorvel 2.0 Kavrix");
+    ShowErrorBox(e.what(), kApplicationTitle);
     return 1;
   }
 }

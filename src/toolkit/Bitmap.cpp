@@ -56,6 +56,8 @@ void TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name) {
   Replace(static_cast<HBITMAP>(loaded));
 }
 
+HDC__* TBitmap::CanvasHandle() const noexcept { return canvas_ ? canvas_->canvas.Handle() : nullptr; }
+
 TCanvas& TBitmap::Canvas() {
   if (!canvas_) canvas_ = std::make_unique<CanvasContext>(handle_);
   return canvas_->canvas;

@@ -8,6 +8,7 @@
 #include "toolkit/Canvas.h"
 
 struct HBITMAP__;
+struct HDC__;
 struct HINSTANCE__;
 
 namespace kavrix {
@@ -31,6 +32,9 @@ class TBitmap {
   void LoadFromResourceName(HINSTANCE__* module, const std::string& name);
 
   TCanvas& Canvas();
+  // The memory context the bitmap is selected into, if Canvas() made one: a bitmap can
+  // be selected into one context only, so copies from it must read there.
+  HDC__* CanvasHandle() const noexcept;
 
  private:
   struct CanvasContext;

@@ -89,17 +89,35 @@ TPoint TCanvas::TextExtent(const std::string& text) {
   return {size.cx, size.cy};
 }
 
+namespace {
+
+// A context to copy a bitmap from: its canvas' context when it has one (a bitmap can be
+// selected into one context only), else a temporary one.
+class BitmapSource {
+ public:
+  BitmapSource(HDC compatible, const TBitmap& bitmap)
+      : own_(bitmap.CanvasHandle() ? nullptr : ::CreateCompatibleDC(compatible)),
+        selection_(own_.Get(), own_ ? bitmap.Handle() : nullptr),
+        dc_(own_ ? own_.Get() : bitmap.CanvasHandle()) {}
+  HDC Get() const noexcept { return dc_; }
+
+ private:
+  UniqueMemoryDC own_;
+  SelectionScope selection_;
+  HDC dc_;
+};
+
+}  // namespace
+
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
   if (bitmap.Empty()) return;
-  const UniqueMemoryDC source(::CreateCompatibleDC(dc_));
-  const SelectionScope selection(source.Get(), bitmap.Handle());
+  const BitmapSource source(dc_, bitmap);
   ::BitBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), source.Get(), 0, 0, SRCCOPY);
 }
 
 void TCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
   if (bitmap.Empty()) return;
-  const UniqueMemoryDC source(::CreateCompatibleDC(dc_));
-  const SelectionScope selection(source.Get(), bitmap.Handle());
+  const BitmapSource source(dc_, bitmap);
   ::SetStretchBltMode(dc_, COLORONCOLOR);
   ::StretchBlt(dc_, rect.Left, rect.Top, rect.Width(), rect.Height(), source.Get(), 0, 0, bitmap.Width(),
                bitmap.Height(), SRCCOPY);

@@ -17,6 +17,8 @@ class TWinControl;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* owner);
@@ -66,9 +68,27 @@ class TControl : public TComponent {
   // Paints the control now, without waiting for the message loop.
   virtual void Repaint() = 0;
 
+  // The tool tip text, shown while the mouse rests on the control when ShowHint is set.
+  const std::string& Hint() const noexcept { return hint_; }
+  void SetHint(const std::string& hint) { hint_ = hint; }
+  bool ShowHint() const noexcept { return showHint_; }
+  void SetShowHint(bool showHint) { showHint_ = showHint; }
+
   // What a mouse click or its keyboard equivalent does: raises OnClick.
   virtual void Click();
   TNotifyEvent OnClick;
+
+  // Mouse input in the control's own coordinates. A windowless control gets it from its
+  // parent: the control under the cursor, or the one that took the press until release.
+  virtual void MouseDown(TMouseButton, int /*x*/, int /*y*/) {}
+  virtual void MouseUp(TMouseButton, int /*x*/, int /*y*/) {}
+  virtual void MouseMove(int /*x*/, int /*y*/) {}
+  // The cursor came onto, or went off, the control.
+  virtual void MouseEnter() {}
+  virtual void MouseLeave() {}
+  // An Alt+key (or plain key in a dialog) that may be this control's accelerator; true
+  // when the control took it.
+  virtual bool DialogChar(char /*key*/) { return false; }
 
  protected:
   virtual void TextChanged() { Invalidate(); }
@@ -94,6 +114,8 @@ class TControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   std::string caption_;
+  std::string hint_;
+  bool showHint_ = false;
   TColor color_ = clBtnFace;
   bool parentColor_ = false;
   TFont font_;

@@ -167,7 +167,24 @@ void TForm::Show() {
     SetBounds((::GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (::GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
               Width(), Height());
   }
-  SetVisible(true);
+  if (windowState_ == wsNormal) {
+    SetVisible(true);
+  } else {
+    // Shown in its state at once: showing activates, and OnActivate may run long.
+    TControl::SetVisible(true);
+    ShowWindowState();
+  }
+}
+
+void TForm::SetWindowState(TWindowState state) {
+  windowState_ = state;
+  if (Visible() && HandleAllocated()) ShowWindowState();
+}
+
+void TForm::ShowWindowState() {
+  static constexpr int kShowCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
+  ::ShowWindow(Handle(), kShowCommands[windowState_]);
+  RethrowCallbackException();
 }
 
 void TForm::Hide() { SetVisible(false); }
@@ -223,7 +240,13 @@ TModalResult TForm::ShowModal() {
 bool TForm::DialogKey(int key) {
   TButton* button = nullptr;
   if (key == VK_RETURN) {
-    button = dynamic_cast<TButton*>(FromHandle(::GetFocus()));
+    // A focused control that takes Enter itself (a list opening its entry) keeps it.
+    HWND focus = ::GetFocus();
+    MSG enter{focus, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    if (focus && (::SendMessageA(focus, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE)) {
+      return false;
+    }
+    button = dynamic_cast<TButton*>(FromHandle(focus));
     if (!button) button = FindButton(*this, &TButton::Default);
   } else if (key == VK_ESCAPE) {
     button = FindButton(*this, &TButton::Cancel);
@@ -231,6 +254,19 @@ bool TForm::DialogKey(int key) {
   if (!button) return false;
   button->Click();
   return true;
+}
+
+TWinControl* TForm::ActiveControl() const noexcept {
+  HWND focus = HandleAllocated() && ::GetActiveWindow() == const_cast<TForm*>(this)->Handle() ? ::GetFocus() : lastFocus_;
+  return FromHandle(focus);
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+  lastFocus_ = control ? control->Handle() : nullptr;
+  if (lastFocus_ && ::GetActiveWindow() == Handle()) {
+    ::SetFocus(lastFocus_);
+    RethrowCallbackException();
+  }
 }
 
 void TForm::Activated(bool active) {

@@ -22,6 +22,8 @@ enum TPosition : uint8_t { poDesigned, poScreenCenter };
 
 enum TCloseAction : uint8_t { caNone, caHide, caMinimize };
 
+enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0;
 inline constexpr TModalResult mrOk = 1;
@@ -50,6 +52,9 @@ class TForm : public TCustomControl {
   void SetBorderIcons(TBorderIcons icons);
   TPosition Position() const noexcept { return position_; }
   void SetPosition(TPosition position) noexcept { position_ = position; }
+  // Applied when the form is shown, and at once to a visible form.
+  TWindowState WindowState() const noexcept { return windowState_; }
+  void SetWindowState(TWindowState state);
 
   TRect ClientRect() const override;
   int ClientWidth() const { return ClientRect().Width(); }
@@ -72,6 +77,11 @@ class TForm : public TCustomControl {
   void SetModalResult(TModalResult result) noexcept { modalResult_ = result; }
   bool Modal() const noexcept { return modal_; }
 
+  // The control that has the focus while the form is active: set before showing, it is
+  // the one focused when the form is first activated.
+  TWinControl* ActiveControl() const noexcept;
+  void SetActiveControl(TWinControl* control);
+
   // Enter and Escape: presses the focused, default or cancel button. True when used.
   bool DialogKey(int key);
 
@@ -90,6 +100,7 @@ class TForm : public TCustomControl {
 
  private:
   void ApplyFrameStyle();
+  void ShowWindowState();
   TRect FrameSize() const;
   void CloseModal();
   void Activated(bool active);
@@ -97,6 +108,7 @@ class TForm : public TCustomControl {
   TFormBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = poDesigned;
+  TWindowState windowState_ = wsNormal;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   HWND__* lastFocus_ = nullptr;

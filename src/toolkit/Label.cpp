@@ -27,7 +27,17 @@ void TLabel::SetTransparent(bool transparent) {
   Invalidate();
 }
 
-uint32_t TLabel::TextFormat() const noexcept { return wordWrap_ ? tfWordBreak : tfSingleLine; }
+void TLabel::SetShowAccelChar(bool showAccelChar) {
+  if (showAccelChar == showAccelChar_) return;
+  showAccelChar_ = showAccelChar;
+  AdjustBounds();
+  Invalidate();
+}
+
+uint32_t TLabel::TextFormat() const noexcept {
+  const uint32_t layout = wordWrap_ ? tfWordBreak : tfSingleLine;
+  return showAccelChar_ ? layout : layout | tfNoPrefix;
+}
 
 void TLabel::AdjustBounds() {
   if (!autoSize_) return;

@@ -17,6 +17,9 @@ class TLabel : public TGraphicControl {
   void SetWordWrap(bool wordWrap);
   bool Transparent() const noexcept { return transparent_; }
   void SetTransparent(bool transparent);
+  // When set, "&" underlines the next character; when not, it is shown as it is.
+  bool ShowAccelChar() const noexcept { return showAccelChar_; }
+  void SetShowAccelChar(bool showAccelChar);
 
   void Paint(TCanvas& canvas) override;
 
@@ -31,6 +34,7 @@ class TLabel : public TGraphicControl {
   bool autoSize_ = true;
   bool wordWrap_ = false;
   bool transparent_ = false;
+  bool showAccelChar_ = true;
 };
 
 }  // namespace kavrix

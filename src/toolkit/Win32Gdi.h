@@ -81,4 +81,23 @@ class SelectionScope {
   HGDIOBJ previous_;
 };
 
+// Block copies from a monochrome source take a 0 bit as the text colour and a 1 bit as
+// the background colour: black and white for the scope's life.
+class MonochromeColorsScope {
+ public:
+  explicit MonochromeColorsScope(HDC dc) noexcept
+      : dc_(dc), text_(::SetTextColor(dc, RGB(0, 0, 0))), background_(::SetBkColor(dc, RGB(255, 255, 255))) {}
+  MonochromeColorsScope(const MonochromeColorsScope&) = delete;
+  MonochromeColorsScope& operator=(const MonochromeColorsScope&) = delete;
+  ~MonochromeColorsScope() {
+    ::SetBkColor(dc_, background_);
+    ::SetTextColor(dc_, text_);
+  }
+
+ private:
+  HDC dc_;
+  COLORREF text_;
+  COLORREF background_;
+};
+
 }  // namespace kavrix

@@ -1,10 +1,15 @@
 #include "toolkit/WinControl.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "foundation/Exceptions.h"
 #include "system/CallbackGuard.h"
+#include "toolkit/CommonControls.h"
 #include "toolkit/Win32Gdi.h"
+
+#include <commctrl.h>
 
 namespace kavrix {
 namespace {
@@ -45,6 +50,11 @@ intptr_t DispatchToControl(TWinControl& control, HWND window, uint32_t message, 
   control.handle_ = nullptr;
   return result;
 }
+
+struct TWinControl::ToolTip {
+  UniqueWindow window;
+  bool hasTool = false;
+};
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
@@ -110,6 +120,10 @@ void TWinControl::CreateHandle() {
 }
 
 void TWinControl::DestroyHandle() noexcept {
+  toolTip_.reset();  // before its owner window
+  hoverControl_ = nullptr;
+  captureControl_ = nullptr;
+  trackingLeave_ = false;
   if (!handle_) return;
   HWND window = std::exchange(handle_, nullptr);
   // Detached first: the derived parts of a control being destroyed must receive nothing.
@@ -119,6 +133,12 @@ void TWinControl::DestroyHandle() noexcept {
     standardProcedure_ = nullptr;
   }
   ::DestroyWindow(window);
+}
+
+void TWinControl::RecreateHandle() {
+  if (!handle_) return;
+  DestroyHandle();
+  CreateHandle();
 }
 
 void TWinControl::SetParent(TWinControl* parent) {
@@ -246,6 +266,14 @@ void TWinControl::InsertControl(TControl* control) {
 
 void TWinControl::RemoveControl(TControl* control) {
   std::erase(controls_, control);
+  if (hoverControl_ == control) {
+    hoverControl_ = nullptr;
+    UpdateToolTip();
+  }
+  if (captureControl_ == control) {
+    captureControl_ = nullptr;
+    if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
+  }
   AlignControls();
 }
 
@@ -260,6 +288,40 @@ intptr_t TWinControl::WndProc(uint32_t message, uintptr_t wParam, intptr_t lPara
         }
       }
       break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlType == ODT_MENU) break;
+      if (TWinControl* child = FromHandle(item->hwndItem)) {
+        child->DrawItem(*item);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+    case WM_CAPTURECHANGED:
+      // A standard control's window has no windowless children and tracks the mouse itself.
+      if (!standardProcedure_) RouteMouse(message, wParam, lParam);
+      break;
+    case WM_CHAR:
+      // Keys the focused control types are its own, not accelerators.
+      if (DefaultHandler(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) break;
+      [[fallthrough]];
+    case WM_SYSCHAR: {
+      TWinControl* root = this;
+      while (root->Parent()) root = root->Parent();
+      if (root->OfferDialogChar(static_cast<char>(wParam))) return 0;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
@@ -318,6 +380,140 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& area) {
     graphic->Paint(canvas);
     ::RestoreDC(dc, saved);
   }
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& point) const noexcept {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* control = *it;
+    const TRect bounds = control->BoundsRect();
+    if (control->Visible() && !dynamic_cast<TWinControl*>(control) && point.X >= bounds.Left &&
+        point.X < bounds.Right && point.Y >= bounds.Top && point.Y < bounds.Bottom) {
+      return control;
+    }
+  }
+  return nullptr;
+}
+
+TControl* TWinControl::HoverAt(const TPoint& point) const noexcept {
+  TControl* hit = ControlAtPos(point);
+  // While a control holds the press, the others do not light up under the cursor.
+  return captureControl_ && hit != captureControl_ ? nullptr : hit;
+}
+
+void TWinControl::SetHoverControl(TControl* control) {
+  if (control == hoverControl_) return;
+  if (TControl* left = std::exchange(hoverControl_, control)) left->MouseLeave();
+  // The leave handler may have removed the new control, which clears hoverControl_.
+  if (hoverControl_) hoverControl_->MouseEnter();
+  UpdateToolTip();
+}
+
+void TWinControl::UpdateToolTip() {
+  TControl* control = hoverControl_;
+  const bool show = control && control->ShowHint() && !control->Hint().empty() && handle_;
+  if (!show && !(toolTip_ && toolTip_->hasTool)) return;
+  if (!toolTip_) {
+    InitCommonControlClasses(ICC_BAR_CLASSES);
+    HWND window = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (!window) return;  // a hint is a courtesy; without one the control works the same
+    toolTip_ = std::make_unique<ToolTip>(ToolTip{UniqueWindow(window)});
+  }
+  // One tool: the hovered control's rectangle. The mouse messages reach the tool tip from
+  // RouteMouse rather than by letting it subclass this window.
+  TOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  tool.hwnd = handle_;
+  tool.uId = 1;
+  if (toolTip_->hasTool) ::SendMessageA(toolTip_->window.Get(), TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&tool));
+  toolTip_->hasTool = false;
+  if (!show) return;
+  const TRect bounds = control->BoundsRect();
+  tool.rect = {bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+  std::string text = control->Hint();
+  tool.lpszText = text.data();
+  toolTip_->hasTool = ::SendMessageA(toolTip_->window.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+}
+
+void TWinControl::RouteMouse(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (toolTip_ && toolTip_->hasTool && message != WM_CAPTURECHANGED) {
+    MSG relayed{handle_, message, wParam, lParam, 0, {0, 0}};
+    ::SendMessageA(toolTip_->window.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
+  const TPoint point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  const auto local = [&](const TControl& control) { return TPoint{point.X - control.Left(), point.Y - control.Top()}; };
+  TMouseButton button = mbLeft;
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      if (!trackingLeave_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
+        trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
+      }
+      SetHoverControl(HoverAt(point));
+      if (TControl* target = captureControl_ ? captureControl_ : hoverControl_) {
+        const TPoint at = local(*target);
+        target->MouseMove(at.X, at.Y);
+      }
+      return;
+    }
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      // While a child holds the press, the moves still come and decide.
+      if (!captureControl_) SetHoverControl(nullptr);
+      return;
+    case WM_CAPTURECHANGED:
+      // Another window took the mouse: the press is lost, no release will come.
+      if (reinterpret_cast<HWND>(lParam) != handle_) captureControl_ = nullptr;
+      return;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      button = mbRight;
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+      button = mbMiddle;
+      break;
+    default:
+      break;
+  }
+  if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
+    if (captureControl_) {
+      if (button != captureButton_) return;
+      TControl* target = std::exchange(captureControl_, nullptr);
+      ::ReleaseCapture();
+      const TPoint at = local(*target);
+      target->MouseUp(button, at.X, at.Y);
+      SetHoverControl(ControlAtPos(point));
+    } else if (TControl* target = ControlAtPos(point)) {
+      const TPoint at = local(*target);
+      target->MouseUp(button, at.X, at.Y);
+    }
+    return;
+  }
+  SetHoverControl(HoverAt(point));
+  TControl* target = hoverControl_;
+  if (!target) return;
+  if (!captureControl_) {
+    captureControl_ = target;
+    captureButton_ = button;
+    ::SetCapture(handle_);
+  }
+  const TPoint at = local(*target);
+  target->MouseDown(button, at.X, at.Y);
+}
+
+bool TWinControl::OfferDialogChar(char key) {
+  // A copy: a control that takes the key may change its parent's children.
+  const std::vector<TControl*> controls = controls_;
+  for (TControl* control : controls) {
+    if (!control->Visible()) continue;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (windowed ? windowed->OfferDialogChar(key) : control->DialogChar(key)) return true;
+  }
+  return false;
 }
 
 void TWinControl::TextChanged() {

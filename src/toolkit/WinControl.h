@@ -6,6 +6,7 @@
 // never unwinding through the system's frames.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 struct HWND__;
 struct HDC__;
 struct HBRUSH__;
+struct tagDRAWITEMSTRUCT;
 
 namespace kavrix {
 
@@ -60,6 +62,9 @@ class TWinControl : public TControl {
   // The control whose window is `window`, if it is one of the toolkit's.
   static TWinControl* FromHandle(HWND__* window) noexcept;
 
+  // The visible windowless child at `point` (client coordinates), the last added on top.
+  TControl* ControlAtPos(const TPoint& point) const noexcept;
+
  protected:
   virtual void CreateParams(TCreateParams& params);
   // The window to create a window without parent for (its owner), if any.
@@ -70,6 +75,10 @@ class TWinControl : public TControl {
   intptr_t DefaultHandler(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // A notification the control's window sent to its parent (WM_COMMAND's code).
   virtual void CommandNotify(uint16_t) {}
+  // An owner-drawn control's window asks its parent to draw it (WM_DRAWITEM).
+  virtual void DrawItem(const tagDRAWITEMSTRUCT&) {}
+  // Makes the window again, for styles the system applies only at creation.
+  void RecreateHandle();
   // The brush and text colours a standard control is painted with.
   virtual HBRUSH__* CtlColor(HDC__* dc);
   // Paints the windowless children whose bounds meet `area`.
@@ -89,6 +98,14 @@ class TWinControl : public TControl {
   void CreateHandle();
   void DestroyHandle() noexcept;
   void SyncBoundsFromWindow();
+  // Mouse input for the windowless children: the one under the cursor, or the one that
+  // took a press until the button comes up; MouseEnter/MouseLeave as the cursor moves.
+  void RouteMouse(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  TControl* HoverAt(const TPoint& point) const noexcept;
+  void SetHoverControl(TControl* control);
+  // Shows the hovered windowless child's Hint in a tool tip when its ShowHint is set.
+  void UpdateToolTip();
+  bool OfferDialogChar(char key);
 
   std::vector<TControl*> controls_;
   HWND__* handle_ = nullptr;
@@ -97,6 +114,12 @@ class TWinControl : public TControl {
   TColor brushColor_ = 0;
   bool tabStop_ = false;
   bool aligning_ = false;
+  TControl* hoverControl_ = nullptr;    // windowless child under the cursor
+  TControl* captureControl_ = nullptr;  // windowless child holding a press
+  TMouseButton captureButton_ = mbLeft;
+  bool trackingLeave_ = false;
+  struct ToolTip;
+  std::unique_ptr<ToolTip> toolTip_;  // made for the first hint shown
 };
 
 }  // namespace kavrix

@@ -1,0 +1,63 @@
+#include "appearance/controls/Cianimat.h"
+
+#include "appearance/controls/PixelTransfer.h"
+#include "toolkit/FormResource.h"
+
+namespace kavrix {
+
+TciAnimated::TciAnimated(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(Left(), Top(), 30, 30);
+  animation_.OnChangeFrame = [this] {
+    if (OnChangeFrame) OnChangeFrame(*this);
+    Invalidate();
+  };
+  animation_.OnTimerChange = [this](int interval) { RestartTimer(interval); };
+}
+
+TciAnimated::~TciAnimated() {
+  animation_.OnTimerChange = nullptr;
+  animation_.OnChangeFrame = nullptr;
+}
+
+void TciAnimated::RestartTimer(int interval) {
+  // A step that ends the animation frees the timer from inside the timer's own tick: the
+  // timer is stopped now and destroyed later, outside its callback.
+  retiredTimer_.reset();
+  if (frameTimer_) frameTimer_->SetEnabled(false);
+  retiredTimer_ = std::move(frameTimer_);
+  if (interval <= 0) return;
+  // Not owned by a component: the control frees its timer itself whenever it stops.
+  frameTimer_ = std::make_unique<TTimer>(nullptr);
+  frameTimer_->SetInterval(static_cast<uint32_t>(interval));
+  frameTimer_->OnTimer = [this](TObject&) { animation_.Step(); };
+}
+
+void TciAnimated::SetBitMap(TBitmap& value) {
+  CopyBitmap(bitMap_, value);
+  SetHeight(bitMap_.Height() > 0 ? bitMap_.Height() : 30);
+  Invalidate();
+}
+
+void TciAnimated::LoadBitMapResource(const std::string& name, HINSTANCE__* module) {
+  try {
+    bitMap_.LoadFromResourceName(module, name);
+  } catch (const EResNotFound&) {
+    bitMap_.SetSize(0, 0);
+  }
+  Invalidate();
+}
+
+void TciAnimated::SetTransparentColor(int value) {
+  if (value == transparentColor_) return;
+  transparentColor_ = value;
+  Invalidate();
+}
+
+void TciAnimated::Paint(TCanvas& canvas) {
+  if (Width() <= 0 || Height() <= 0) return;
+  PixelBuffer frame(Width(), Height(), clWhite);
+  PaintAnimationFrame(frame, ReadPixels(bitMap_), Frame(), transparentColor_, ColorToRGB(Color()));
+  DrawPixels(canvas.Handle(), 0, 0, frame);
+}
+
+}  // namespace kavrix

@@ -1,0 +1,158 @@
+#include "installer/Mesmov32.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "appearance/controls/Cianimat.h"
+#include "toolkit/Application.h"
+#include "toolkit/Button.h"
+#include "toolkit/Label.h"
+#include "toolkit/Win32Gdi.h"
+
+namespace kavrix {
+namespace {
+
+struct KindLook {
+  const char* caption;
+  const char* strip;
+  int frames;
+  bool reverse;
+  uint32_t interval;
+};
+
+constexpr KindLook kLooks[] = {
+    {"Warning", "EXCLAM", 7, true, 100},
+    {"Error", "ERROR", 8, false, 75},
+    {"Information", "INFORM", 6, false, 150},
+    {"Confirm", "INTERR", 5, false, 175},
+};
+
+struct ButtonLook {
+  const char* name;
+  const char* caption;
+  TModalResult result;
+};
+
+constexpr ButtonLook kButtons[kMsgDlgButtonKinds] = {
+    {"Yes", "&Yes", mrYes},          {"No", "&No", mrNo},          {"OK", "OK", mrOk},
+    {"Cancel", "Cancel", mrCancel},  {"Abort", "&Abort", mrAbort}, {"Retry", "&Retry", mrRetry},
+    {"Ignore", "&Ignore", mrIgnore}, {"All", "&All", mrAll},       {"Help", "&Help", mrNone},
+};
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+struct TextMeasures {
+  int averageCharWidth;
+  int charHeight;
+  int textWidth;
+  int textHeight;
+};
+
+// The font's average character size, and the message wrapped at half the screen width.
+TextMeasures Measure(const TFont& font, const std::string& message) {
+  const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+  const SelectionScope selection(dc.Get(), font.Handle());
+  SIZE size{};
+  ::GetTextExtentPoint32A(dc.Get(), kAlphabet, 52, &size);
+  RECT text{0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  ::DrawTextA(dc.Get(), message.c_str(), -1, &text,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  return {size.cx / 52, size.cy, text.right, text.bottom};
+}
+
+}  // namespace
+
+std::string MessageHelpFile;
+
+TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) {}
+
+void TMessageForm::HelpButtonClick(TObject&) {
+  if (MessageHelpFile.empty()) return;
+  ::WinHelpA(Handle(), MessageHelpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_));
+}
+
+TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons) {
+  auto form = std::make_unique<TMessageForm>(Application);
+  form->SetBorderStyle(bsDialog);
+  const TextMeasures measures = Measure(form->Font(), message);
+  const bool hasPicture = type != mtCustom;
+
+  MessageLayoutInput input;
+  input.averageCharWidth = measures.averageCharWidth;
+  input.charHeight = measures.charHeight;
+  input.textWidth = measures.textWidth;
+  input.textHeight = measures.textHeight;
+  input.hasPicture = hasPicture;
+  input.buttons = buttons;
+  form->SetClientWidth(100);
+  form->SetClientHeight(100);
+  input.frameWidth = form->Width() - 100;
+  input.frameHeight = form->Height() - 100;
+  input.screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+  input.screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  const MessageLayout layout = LayoutMessage(input);
+
+  form->SetClientWidth(layout.clientWidth);
+  form->SetClientHeight(layout.clientHeight);
+  form->SetLeft(layout.left);
+  form->SetTop(layout.top);
+  form->SetCaption(hasPicture ? kLooks[type].caption : Application->Title());
+
+  if (hasPicture) {
+    const KindLook& look = kLooks[type];
+    auto* picture = new TciAnimated(form.get());
+    picture->SetName("Image");
+    picture->SetParent(form.get());
+    picture->SetBounds(layout.picture->left, layout.picture->top, layout.picture->width, layout.picture->height);
+    picture->LoadBitMapResource(look.strip);
+    picture->SetFrameCount(look.frames);
+    picture->SetReverse(look.reverse);
+    picture->SetInterval(look.interval);
+    picture->SetLoop(true);
+    picture->SetPlay(true);
+  }
+
+  auto* text = new TLabel(form.get());
+  text->SetName("Message");
+  text->SetParent(form.get());
+  text->SetAutoSize(false);
+  text->SetWordWrap(true);
+  text->SetBounds(layout.text.left, layout.text.top, layout.text.width, layout.text.height);
+  text->SetCaption(message);
+
+  const std::optional<TMsgDlgBtn> defaultKind = DefaultButton(buttons);
+  const std::optional<TMsgDlgBtn> cancelKind = CancelButton(buttons);
+  TMessageForm* messageForm = form.get();
+  for (const MessageLayout::Button& place : layout.buttonRow) {
+    const ButtonLook& look = kButtons[place.kind];
+    auto* button = new TButton(form.get());
+    button->SetName(look.name);
+    button->SetParent(form.get());
+    button->SetCaption(look.caption);
+    button->SetModalResult(look.result);
+    button->SetDefault(place.kind == defaultKind);
+    button->SetCancel(place.kind == cancelKind);
+    button->SetBounds(place.bounds.left, place.bounds.top, place.bounds.width, place.bounds.height);
+    if (place.kind == defaultKind) form->SetActiveControl(button);
+    if (place.kind == mbHelp) {
+      button->OnClick = [messageForm](TObject& sender) { messageForm->HelpButtonClick(sender); };
+    }
+  }
+  return form.release();
+}
+
+int MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
+  return MessageDlgPos(message, type, buttons, helpContext, -1, -1);
+}
+
+int MessageDlgPos(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext, int x,
+                  int y) {
+  const std::unique_ptr<TForm> form(CreateMessageDialog(message, type, buttons));
+  static_cast<TMessageForm&>(*form).SetHelpContext(helpContext);
+  if (x >= 0) form->SetLeft(x);
+  if (y >= 0) form->SetTop(y);
+  return form->ShowModal();
+}
+
+}  // namespace kavrix

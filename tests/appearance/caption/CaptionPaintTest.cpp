@@ -1,0 +1,202 @@
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "CaptionTestSupport.h"
+
+namespace kavrix {
+namespace {
+
+using CaptionPaintTest = testing::ToolkitTest;
+using testing::ExpectedCaptionFill;
+using testing::ExpectedCaptionGradient;
+using testing::MakeInstallerForm;
+using testing::ReadWindowPixels;
+using testing::SamePixels;
+using testing::ShowActive;
+using testing::TestGradientForm;
+
+PixelBuffer ReadBar(TestGradientForm& form) { return ReadWindowPixels(form.Handle(), form.CaptionBarRect()); }
+
+// Pixels of `area` (bar coordinates) of `pixels`.
+PixelBuffer Crop(const PixelBuffer& pixels, const Rect& area) {
+  PixelBuffer part(area.Width(), area.Height());
+  part.Blit(pixels, area, 0, 0);
+  return part;
+}
+
+int CountColor(const PixelBuffer& pixels, const Rect& area, TColor color) {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) count += pixels.At(x, y) == color ? 1 : 0;
+  }
+  return count;
+}
+
+TEST_F(CaptionPaintTest, TheWizardsCaptionBarIsTheDitheredGradientInBothStates) {
+  TestGradientForm* wizard = MakeInstallerForm(&app_, 473, 329);
+  wizard->SetBounds(10, 10, wizard->Width(), wizard->Height());
+  ShowActive(app_, *wizard);
+  ASSERT_TRUE(wizard->CaptionIsActive());
+  const TRect bar = wizard->CaptionBarRect();
+  ASSERT_GT(bar.Height(), 10);
+  EXPECT_EQ(ExpectedCaptionFill(*wizard, bar, true).method, CaptionFillMethod::kDithered);
+  // No caption text: the whole bar, icon- and button-less, is the gradient.
+  EXPECT_TRUE(SamePixels(ReadBar(*wizard), ExpectedCaptionGradient(*wizard, bar, true)));
+
+  TestGradientForm* other = MakeInstallerForm(&app_, 305, 247);
+  other->SetBounds(500, 10, other->Width(), other->Height());
+  ShowActive(app_, *other);
+  ASSERT_FALSE(wizard->CaptionIsActive());
+  EXPECT_TRUE(SamePixels(ReadBar(*wizard), ExpectedCaptionGradient(*wizard, bar, false)));
+}
+
+TEST_F(CaptionPaintTest, GentleGradientsAreDitheredThroughTheWideMaskSteepOnesThroughTheFineOne) {
+  struct Case {
+    TColor start;
+    const DitherMask* mask;
+  };
+  for (const Case& c : {Case{clNavy, &DitherMask1()}, Case{clWhite, &DitherMask2()}}) {
+    TestGradientForm* form = MakeInstallerForm(&app_, 305, 100);
+    form->SetGradientStartColor(c.start);
+    ShowActive(app_, *form);
+    const TRect bar = form->CaptionBarRect();
+    EXPECT_EQ(ExpectedCaptionFill(*form, bar, true), (CaptionFillChoice{CaptionFillMethod::kDithered, c.mask}));
+    EXPECT_TRUE(SamePixels(ReadBar(*form), ExpectedCaptionGradient(*form, bar, true)));
+  }
+}
+
+TEST_F(CaptionPaintTest, ANarrowCaptionIsPaintedInBandsAndAnUnditheredOneAsAStretchedRow) {
+  TestGradientForm* narrow = MakeInstallerForm(&app_, 120, 60);
+  narrow->SetGradientStartColor(0x300000);  // gentle: the wide mask, which does not fit
+  ShowActive(app_, *narrow);
+  TRect bar = narrow->CaptionBarRect();
+  ASSERT_LT(bar.Width(), 2 * DitherMask1().width);
+  EXPECT_EQ(ExpectedCaptionFill(*narrow, bar, true).method, CaptionFillMethod::kBands);
+  EXPECT_TRUE(SamePixels(ReadBar(*narrow), ExpectedCaptionGradient(*narrow, bar, true)));
+
+  TestGradientForm* plain = MakeInstallerForm(&app_, 305, 60);
+  plain->SetUseDithering(false);
+  plain->SetGradientColors(100);
+  ShowActive(app_, *plain);
+  bar = plain->CaptionBarRect();
+  EXPECT_EQ(ExpectedCaptionFill(*plain, bar, true).method, CaptionFillMethod::kStretchedRow);
+  EXPECT_TRUE(SamePixels(ReadBar(*plain), ExpectedCaptionGradient(*plain, bar, true)));
+}
+
+TEST_F(CaptionPaintTest, PaintGradientActiveAndNeverFallBackToTheSystemCaptionColours) {
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  ShowActive(app_, *form);
+  const TRect bar = form->CaptionBarRect();
+  const Rect whole{0, 0, bar.Width(), bar.Height()};
+  form->SetPaintGradient(gfpActive);
+  form->RepaintCaption(false);
+  EXPECT_EQ(CountColor(ReadBar(*form), whole, ::GetSysColor(COLOR_INACTIVECAPTION)), bar.Width() * bar.Height());
+  form->RepaintCaption(true);
+  EXPECT_TRUE(SamePixels(ReadBar(*form), ExpectedCaptionGradient(*form, bar, true)));
+  form->SetPaintGradient(gfpNever);
+  form->RepaintCaption(true);
+  EXPECT_EQ(CountColor(ReadBar(*form), whole, ::GetSysColor(COLOR_ACTIVECAPTION)), bar.Width() * bar.Height());
+}
+
+TEST_F(CaptionPaintTest, ASystemMenuBringsTheIconAndTheCloseButton) {
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetBorderIcons(biSystemMenu);
+  ShowActive(app_, *form);
+  const TRect bar = form->CaptionBarRect();
+  const PixelBuffer actual = ReadBar(*form);
+  const PixelBuffer expected = ExpectedCaptionGradient(*form, bar, true);
+  const int icon = ::GetSystemMetrics(SM_CXSMICON);
+  const int h = bar.Height();
+  // Icon at x 2 (one past the bar's first column, one more inside), close button at the right.
+  const Rect iconArea{2, 1, 2 + icon, 1 + icon};
+  EXPECT_FALSE(SamePixels(Crop(actual, iconArea), Crop(expected, iconArea))) << "no icon drawn";
+  const int buttonWidth = icon - 2 + ((h % 2 != (icon - 2) % 2) ? 1 : 0);
+  const Rect buttonArea{bar.Width() - 2 - buttonWidth - 2, 2, bar.Width() - 2, h - 2};
+  EXPECT_GT(CountColor(actual, buttonArea, ::GetSysColor(COLOR_BTNFACE)), buttonArea.Width() * buttonArea.Height() / 3)
+      << "no close button face";
+  const Rect between{iconArea.right + 1, 0, buttonArea.left - 1, h};
+  EXPECT_TRUE(SamePixels(Crop(actual, between), Crop(expected, between)));
+}
+
+TEST_F(CaptionPaintTest, ALongCaptionEndsBeforeTheLogoUnlessTheLogoIsLayered) {
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetCaptionTextColor(clWhite);
+  form->SetCaption("Quorvel 2.0 Setup - a caption far too long to fit into this narrow caption bar at all");
+  ShowActive(app_, *form);
+  const TRect bar = form->CaptionBarRect();
+  TBitmap logo;
+  logo.SetSize(60, bar.Height());
+  logo.Canvas().SetBrushColor(clRed);
+  logo.Canvas().FillRect({0, 0, 60, bar.Height()});
+  form->SetLogo(logo);
+  form->RepaintCaption(true);
+  // Right-aligned logo: its right edge is 3 pixels inside the bar, as after the buttons.
+  const Rect logoArea{bar.Width() - 3 - 60, 0, bar.Width() - 3, bar.Height()};
+  const int logoPixels = logoArea.Width() * logoArea.Height();
+  EXPECT_EQ(CountColor(ReadBar(*form), logoArea, clRed), logoPixels);
+
+  form->SetLogoLayered(true);
+  form->RepaintCaption(true);
+  EXPECT_LT(CountColor(ReadBar(*form), logoArea, clRed), logoPixels) << "layered text runs over the logo";
+}
+
+// Writes the screen's top 1000 × 540 pixels as a BMP to the file named by
+// KAVRIX_CAPTION_SCREENSHOT: an active and an inactive installer caption side by side,
+// and below them a form with the defaults, icon, buttons and a logo.
+TEST_F(CaptionPaintTest, Screenshot) {
+  const char* path = std::getenv("KAVRIX_CAPTION_SCREENSHOT");
+  if (!path || !*path) GTEST_SKIP() << "KAVRIX_CAPTION_SCREENSHOT names no file";
+  TestGradientForm* inactive = MakeInstallerForm(&app_, 473, 329);
+  inactive->SetCaption("Quorvel 2.0 Setup");
+  inactive->SetBounds(10, 10, inactive->Width(), inactive->Height());
+  TestGradientForm* active = MakeInstallerForm(&app_, 473, 329);
+  active->SetCaption("Select Destination Directory");
+  active->SetBounds(510, 10, active->Width(), active->Height());
+  // A plain sizeable form with the class' default colours, icon, buttons and a logo.
+  auto* framed = new TestGradientForm(&app_);
+  framed->SetCaption("TGradientForm defaults with icon, buttons and logo");
+  framed->SetBounds(10, 385, 600, 140);
+  TBitmap logo;
+  logo.SetSize(80, 18);
+  logo.Canvas().SetBrushColor(clSilver);
+  logo.Canvas().FillRect({0, 0, 80, 18});
+  logo.Canvas().SetBrushColor(clNavy);
+  logo.Canvas().FillRect({4, 4, 76, 14});
+  framed->SetLogo(logo);
+  framed->SetLogoAlign(laLeft);
+  framed->Show();
+  ShowActive(app_, *inactive);
+  ShowActive(app_, *active);
+  const int width = 1000;
+  const int height = 540;
+  const PixelBuffer shot = ReadWindowPixels(nullptr, {0, 0, width, height});  // the screen
+  FILE* file = std::fopen(path, "wb");
+  ASSERT_NE(file, nullptr);
+  const uint32_t imageSize = width * height * 3;
+  uint8_t header[54] = {'B', 'M'};
+  const auto put = [&](int offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) header[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  put(2, 54 + imageSize);
+  put(10, 54);
+  put(14, 40);
+  put(18, width);
+  put(22, static_cast<uint32_t>(-height));  // top-down
+  header[26] = 1;
+  header[28] = 24;
+  put(34, imageSize);
+  std::fwrite(header, 1, sizeof header, file);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const TColor c = shot.At(x, y);
+      const uint8_t bgr[3] = {static_cast<uint8_t>(BlueOf(c)), static_cast<uint8_t>(GreenOf(c)),
+                              static_cast<uint8_t>(RedOf(c))};
+      std::fwrite(bgr, 1, 3, file);
+    }
+  }
+  EXPECT_EQ(std::fclose(file), 0);
+}
+
+}  // namespace
+}  // namespace kavrix
