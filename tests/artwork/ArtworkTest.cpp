@@ -39,7 +39,8 @@ TEST_F(ArtworkTest, WritesEveryFileTheInstallerNeeds) {
   std::set<std::string> names;
   for (const auto& [name, bytes] : files_) names.insert(name);
   EXPECT_EQ(names, (std::set<std::string>{"setup.ico", "quorvel.ico", "logo.bmp", "banner.bmp", "EXCLAM.bmp",
-                                          "ERROR.bmp", "INFORM.bmp", "INTERR.bmp", "newfolder.bmp"}));
+                                          "ERROR.bmp", "INFORM.bmp", "INTERR.bmp", "newfolder.bmp",
+                                          "GF_DITHGRADMASK1.bmp", "GF_DITHGRADMASK2.bmp"}));
 }
 
 TEST_F(ArtworkTest, BitmapsHaveTheirSizeAndDepth) {

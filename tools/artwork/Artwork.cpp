@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string_view>
 
+#include "appearance/render/DitherMaskBitmap.h"
 #include "artwork/Raster.h"
 #include "artwork/StrokeFont.h"
 
@@ -315,6 +316,9 @@ std::vector<ArtworkFile> DrawArtwork() {
       {"INFORM.bmp", Strip(6, DrawInformation)},
       {"INTERR.bmp", Strip(5, DrawQuestion)},
       {"newfolder.bmp", NewFolderGlyph()},
+      // The caption form's dithering masks, from the tables its fill uses.
+      {"GF_DITHGRADMASK1.bmp", DitherMaskBmpFile(DitherMask1())},
+      {"GF_DITHGRADMASK2.bmp", DitherMaskBmpFile(DitherMask2())},
   };
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 
-#include "appearance/caption/DitherMaskBitmap.h"
+#include "appearance/render/DitherMaskBitmap.h"
 
 namespace kavrix {
 namespace {

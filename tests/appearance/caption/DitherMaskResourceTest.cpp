@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "appearance/caption/DitherMaskBitmap.h"
+#include "appearance/render/DitherMaskBitmap.h"
 #include "appearance/caption/DitherMaskResources.h"
 
 namespace kavrix {

@@ -1,7 +1,7 @@
 #pragma once
-// The dithering masks as 1-bit bitmaps: written at build time into the BITMAP resources
-// the caption form loads, and read back from those resources at run time. Portable, so
-// the generator runs on the build machine.
+// The dithering masks as 1-bit bitmaps: drawn at build time (by kvartwork) into the
+// BITMAP resources the caption form loads, and read back from those resources at run
+// time.
 
 #include <cstdint>
 #include <memory>

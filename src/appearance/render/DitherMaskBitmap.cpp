@@ -1,4 +1,4 @@
-#include "appearance/caption/DitherMaskBitmap.h"
+#include "appearance/render/DitherMaskBitmap.h"
 
 #include <array>
 
