@@ -161,8 +161,9 @@ class InstallerEndToEnd : public ::testing::Test {
     }
   }
 
+  // Taken once the windows had a moment to paint what the last step changed.
   std::string Shot(const std::string& name) const {
-    return "screenshot \"" + artifacts_ + "\\" + name + ".bmp\" screen\n";
+    return "sleep 300\nscreenshot \"" + artifacts_ + "\\" + name + ".bmp\" screen\n";
   }
 
   // Every archived file is installed below `destination` with its size, the files the
