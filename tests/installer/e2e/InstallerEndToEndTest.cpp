@@ -132,6 +132,8 @@ class InstallerEndToEnd : public ::testing::Test {
   // Runs the driver on `steps` and expects all of them to pass.
   void RunScript(const std::string& name, const std::string& steps) {
     const std::string script = artifacts_ + "\\" + name + ".drv";
+    std::error_code ignored;
+    fs::remove(artifacts_ + "\\" + name + "-failure.bmp", ignored);  // of an earlier run
     std::ofstream(script) << "timeout 60\n"
                           << "failure-screenshot \"" << artifacts_ << "\\" << name << "-failure.bmp\"\n"
                           << steps;
