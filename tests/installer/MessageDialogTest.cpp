@@ -9,6 +9,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Button.h"
 #include "toolkit/Label.h"
+#include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
 namespace {
@@ -54,6 +55,25 @@ TEST_F(MessageDialogTest, TheWarningHasItsCaptionPictureAndTheYesNoRowInOrder) {
   const int rowLeft = yes->Left();
   const int rowRight = no->Left() + no->Width();
   EXPECT_LE(std::abs(rowLeft - (dialog->ClientWidth() - rowRight)), 1);
+}
+
+TEST_F(MessageDialogTest, ButtonSizesComeFromTheDialogFontsAverageCharacter) {
+  std::unique_ptr<TForm> dialog(CreateMessageDialog(kQuitQuestion, mtWarning, ButtonSet({mbYes, mbNo})));
+  const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+  const SelectionScope font(dc.Get(), dialog->Font().Handle());
+  SIZE size{};
+  ::GetTextExtentPoint32A(dc.Get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+  const int w = size.cx / 52;
+  const int h = size.cy;
+  auto* yes = dynamic_cast<TButton*>(dialog->FindComponent("Yes"));
+  auto* no = dynamic_cast<TButton*>(dialog->FindComponent("No"));
+  ASSERT_TRUE(yes && no);
+  EXPECT_EQ(yes->Width(), MulDiv(50, w, 4));
+  EXPECT_EQ(yes->Height(), MulDiv(14, h, 8));
+  EXPECT_EQ(no->Left() - (yes->Left() + yes->Width()), MulDiv(4, w, 4));
+  auto* picture = dynamic_cast<TControl*>(dialog->FindComponent("Image"));
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Left(), MulDiv(8, w, 4));
 }
 
 TEST_F(MessageDialogTest, ACustomMessageHasNoPictureAndTheApplicationTitle) {
