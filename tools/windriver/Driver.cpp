@@ -448,43 +448,35 @@ void Driver::Check(const Arguments& args) {
   ExpectChecked(args);
 }
 
-void Driver::ExpectChecked(const Arguments& args) {
-  const bool wanted = args[1] == "on";
-  WaitFor("the check box " + Quoted(args[0]) + " " + args[1], [&](std::string& seen) {
-    const auto buttons = Buttons(args[0]);
+void Driver::WaitForButtonState(const std::string& expected, const std::string& text,
+                                const std::function<bool(HWND)>& holds) {
+  WaitFor(expected, [&](std::string& seen) {
+    const auto buttons = Buttons(text);
     if (buttons.empty()) {
-      seen = "no button " + Quoted(args[0]) + " in the current window";
+      seen = "no button " + Quoted(text) + " in the current window";
       return false;
     }
     seen = Describe(buttons.front());
-    return CheckState(buttons.front()) == wanted;
+    return holds(buttons.front());
   });
+}
+
+void Driver::ExpectChecked(const Arguments& args) {
+  const bool wanted = args[1] == "on";
+  WaitForButtonState("the check box " + Quoted(args[0]) + " " + args[1], args[0],
+                     [&](HWND button) { return CheckState(button) == wanted; });
 }
 
 void Driver::ExpectEnabled(const Arguments& args) {
   const bool wanted = args[1] == "yes";
-  WaitFor("the button " + Quoted(args[0]) + (wanted ? " enabled" : " disabled"), [&](std::string& seen) {
-    const auto buttons = Buttons(args[0]);
-    if (buttons.empty()) {
-      seen = "no button " + Quoted(args[0]) + " in the current window";
-      return false;
-    }
-    seen = Describe(buttons.front());
-    return (::IsWindowEnabled(buttons.front()) != 0) == wanted;
-  });
+  WaitForButtonState("the button " + Quoted(args[0]) + (wanted ? " enabled" : " disabled"), args[0],
+                     [&](HWND button) { return (::IsWindowEnabled(button) != 0) == wanted; });
 }
 
 void Driver::ExpectVisible(const Arguments& args) {
   const bool wanted = args[1] == "yes";
-  WaitFor("the button " + Quoted(args[0]) + (wanted ? " visible" : " hidden"), [&](std::string& seen) {
-    const auto buttons = Buttons(args[0]);
-    if (buttons.empty()) {
-      seen = "no button " + Quoted(args[0]) + " in the current window";
-      return false;
-    }
-    seen = Describe(buttons.front());
-    return (::IsWindowVisible(buttons.front()) != 0) == wanted;
-  });
+  WaitForButtonState("the button " + Quoted(args[0]) + (wanted ? " visible" : " hidden"), args[0],
+                     [&](HWND button) { return (::IsWindowVisible(button) != 0) == wanted; });
 }
 
 void Driver::ExpectFocus(const Arguments& args) {

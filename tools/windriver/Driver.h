@@ -72,6 +72,9 @@ class Driver {
   HWND Control(const std::string& className, int index) const;
   // Waits for a visible button; `needEnabled` also waits until it is enabled.
   HWND WaitForButton(const std::string& expected, const std::string& text, bool needEnabled);
+  // Waits until the current window's first button captioned `text` satisfies `holds`.
+  void WaitForButtonState(const std::string& expected, const std::string& text,
+                          const std::function<bool(HWND)>& holds);
   HWND WaitForControl(const std::string& className, const std::string& index);
 
   void SelectWindow(const Arguments& args);
