@@ -168,6 +168,22 @@ class InstallerEndToEnd : public ::testing::Test {
     return "sleep 300\nscreenshot \"" + artifacts_ + "\\" + name + ".bmp\" screen\n";
   }
 
+  // Starts `commandLine` and waits for a top-level window captioned `caption`.
+  static void ExpectWindowOf(std::string commandLine, const std::string& caption) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &info))
+        << commandLine;
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; ++i, ::Sleep(100)) window = ::FindWindowA(nullptr, caption.c_str());
+    EXPECT_NE(window, nullptr) << "no window \"" << caption << "\" from " << commandLine;
+    ::TerminateProcess(process.Get(), 0);
+  }
+
   // Every archived file is installed below `destination` with its size, the files the
   // shortcuts and the uninstall entry name among them.
   static void ExpectProductInstalledIn(const std::string& destination) {
@@ -282,6 +298,11 @@ TEST_F(InstallerEndToEnd, ADefaultInstallationWithBothFinishOptions) {
   EXPECT_FALSE(fs::exists(TemporaryArchive())) << "the temporary archive is deleted at exit";
   EXPECT_TRUE(EndProcesses("quorvel.exe")) << "Finish starts the program";
   EXPECT_TRUE(EndProcesses("notepad.exe")) << "Finish opens the readme in Notepad";
+
+  // The shell's "Edit with Quorvel 2.0" command opens an HTML file in the program.
+  std::string command = *RegistryString(HKEY_CLASSES_ROOT, "htmlfile\\shell\\Edit with Quorvel 2.0\\command", "");
+  command.replace(command.find("%1"), 2, DefaultDestination() + "\\samples\\welcome.htm");
+  ExpectWindowOf(command, "welcome.htm - Quorvel 2.0");
 }
 
 TEST_F(InstallerEndToEnd, CancelAsksFirstAndNoKeepsThePage) {
