@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ make googletest libgtest-dev libbenchmark-dev clang
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  # The 64-bit Windows build, for machines that cannot run 32-bit programs.
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   fp-utils-3.2.2  # chmcmd, which compiles the product's help file

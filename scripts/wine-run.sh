@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the build tree's own 32-bit prefix; the cross
-# build's CMAKE_CROSSCOMPILING_EMULATOR, so every ctest test of the mingw32 tree comes here.
+# Runs a Windows program under Wine in the build tree's own prefix: a 32-bit one for the
+# mingw32 tree, a 64-bit one for a tree built with the 64-bit toolchain (mingw64). It is
+# the cross builds' CMAKE_CROSSCOMPILING_EMULATOR, so every ctest test of those trees
+# comes here.
 #
 #   wine-run.sh PROGRAM [ARGS...]     run PROGRAM, exit with its exit code
 #   wine-run.sh --prepare [BUILD_DIR] only create the prefix (if it is not there yet)
@@ -36,6 +38,11 @@ die() {
   exit 125
 }
 
+# Wine's loader of the prefix's kind (set_wine_environment chooses it).
+wine() {
+  "$wine_loader" "$@"
+}
+
 # Prints the nearest folder at or above $1 that holds a CMakeCache.txt. Folders inside
 # CMakeFiles/ (try_compile scratch projects) do not count.
 find_build_dir() {
@@ -68,12 +75,22 @@ choose_prefix() {
 }
 
 set_wine_environment() {
-  export WINEPREFIX=$prefix WINEARCH=win32
+  # A tree whose toolchain asks for it (mingw64) gets a 64-bit prefix and loader;
+  # everything else the 32-bit ones the shipped programs are built for.
+  if grep -qsx 'KAVRIX_WINEARCH:INTERNAL=win64' "$(dirname "$prefix")/CMakeCache.txt"; then
+    wine_loader=/usr/lib/wine/wine64
+    export WINEARCH=win64 WINELOADER=$wine_loader
+  else
+    wine_loader=/usr/lib/wine/wine
+    export WINEARCH=win32
+    unset WINELOADER
+  fi
+  export WINEPREFIX=$prefix
   export WINEDEBUG=${KAVRIX_WINEDEBUG:--all}
   # No Mono/Gecko download prompts; winemenubuilder would write .desktop files into
   # the Linux home for every shortcut a program saves.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-  unset WINESERVER WINELOADER
+  unset WINESERVER
   lock_file=$prefix.lock
   display_file=$prefix.display
 }
@@ -97,7 +114,7 @@ ensure_prefix_locked() {
   fi
   (
     set -e
-    wineboot -i
+    wine wineboot.exe -i
     wineserver -w
     # Managed=N: Wine draws captions and frames itself (there is no window manager), and
     # hiding a window takes milliseconds instead of about 2 s.
@@ -258,7 +275,7 @@ program=$1
 shift
 choose_prefix "" "$program"
 set_wine_environment
-command -v wine >/dev/null || die "wine is not installed (run scripts/install-deps.sh)"
+[ -x "$wine_loader" ] || die "$wine_loader is not installed (run scripts/install-deps.sh)"
 
 exec 9>>"$lock_file" || die "cannot open $lock_file"
 flock 9
@@ -267,7 +284,7 @@ ensure_session_locked
 exec 9>&-
 
 if ! is_stream 1 && ! is_stream 2; then
-  exec wine "$program" "$@"
+  exec "$wine_loader" "$program" "$@"
 fi
 
 # Stdout or stderr is a pipe: let Wine write to files and copy them once the program
