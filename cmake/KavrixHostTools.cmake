@@ -8,11 +8,12 @@ ExternalProject_Add(kavrix_host_tools
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
   BINARY_DIR ${hostToolsDir}
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DKAVRIX_TOOLS_ONLY=ON
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${hostToolsDir} --target kvarc kvpayload kvartwork
+  BUILD_COMMAND ${CMAKE_COMMAND} --build ${hostToolsDir} --target kvarc kvpayload kvartwork kvproductgen
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${hostToolsDir}/tools/kvarc/kvarc ${hostToolsDir}/tools/payload/kvpayload
-                   ${hostToolsDir}/tools/artwork/kvartwork)
+                   ${hostToolsDir}/tools/artwork/kvartwork ${hostToolsDir}/tools/productgen/kvproductgen)
 
 set(KAVRIX_HOST_KVPAYLOAD ${hostToolsDir}/tools/payload/kvpayload)
 set(KAVRIX_HOST_KVARTWORK ${hostToolsDir}/tools/artwork/kvartwork)
+set(KAVRIX_HOST_KVPRODUCTGEN ${hostToolsDir}/tools/productgen/kvproductgen)

@@ -9,10 +9,12 @@
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/windows-preset.sh
 readonly jobs=2
 readonly work=build/run-main
 readonly host_kvarc=build/host/tools/kvarc/kvarc
-readonly windows_kvarc=build/mingw32/tools/kvarc/kvarc.exe
+# Set once the packages are installed: the tree whose programs Wine runs here.
+windows_tree=build/mingw32
 
 # Configures and builds one preset's tree.
 build_tree() {
@@ -43,12 +45,12 @@ codec_round_trip() {
   name=$(basename "$sample")
   local base=$work/$name
   "$host_kvarc" encode "$sample" "$base.host.packed"
-  run_windows "$windows_kvarc" encode "$sample" "$base.win.packed"
+  run_windows "$windows_tree/tools/kvarc/kvarc.exe" encode "$sample" "$base.win.packed"
   "$host_kvarc" decode "$base.host.packed" "$base.host-host"
-  run_windows "$windows_kvarc" decode "$base.win.packed" "$base.win-win"
+  run_windows "$windows_tree/tools/kvarc/kvarc.exe" decode "$base.win.packed" "$base.win-win"
   # Each build reads the other's stream: the format does not depend on the platform.
   "$host_kvarc" decode "$base.win.packed" "$base.win-host"
-  run_windows "$windows_kvarc" decode "$base.host.packed" "$base.host-win"
+  run_windows "$windows_tree/tools/kvarc/kvarc.exe" decode "$base.host.packed" "$base.host-win"
   local result
   for result in host-host win-win win-host host-win; do
     if ! cmp -s "$sample" "$base.$result"; then
@@ -69,9 +71,9 @@ demo_codec() {
   mkdir -p "$work"
   # Text, and a mix like a real payload: a Windows program plus source text.
   cp README.md "$work/sample-readme.txt"
-  cat "$windows_kvarc" src/archive/*.cpp src/archive/*.h >"$work/sample-mixed.bin"
+  cat "$windows_tree/tools/kvarc/kvarc.exe" src/archive/*.cpp src/archive/*.h >"$work/sample-mixed.bin"
   : >"$work/sample-empty.bin"
-  echo "=== kvarc round trips (host: $host_kvarc, Windows: $windows_kvarc under Wine)"
+  echo "=== kvarc round trips (host: $host_kvarc, Windows: $windows_tree/tools/kvarc/kvarc.exe under Wine)"
   local sample
   for sample in "$work/sample-readme.txt" "$work/sample-mixed.bin" "$work/sample-empty.bin"; do
     codec_round_trip "$sample"
@@ -82,12 +84,15 @@ demo_codec() {
 demo_setup_payload() {
   echo "=== the payload inside setup.exe"
   build/mingw32/host-tools/tools/payload/kvpayload check build/mingw32/src/installer/setup.exe \
-    build/mingw32/src/installer/payload/product.qv2
+    build/mingw32/src/installer/setup-payload/product.qv2
+  if [ "$windows_tree" != build/mingw32 ]; then
+    echo "(this machine cannot run 32-bit programs: Wine runs the 64-bit build, $windows_tree)"
+  fi
 }
 
 # Runs `wine ARGS` in the cross build's prefix (through wine-run.sh, from the tree).
 wine_in_tree() {
-  (cd build/mingw32 && "$OLDPWD/scripts/wine-run.sh" "$@")
+  (cd "$windows_tree" && "$OLDPWD/scripts/wine-run.sh" "$@")
 }
 
 # Prints the Windows form of Linux path $1 (absolute or relative to here): Wine's drive
@@ -100,12 +105,12 @@ windows_path() {
 
 # Prints a path of the prefix's drive C as Linux sees it.
 prefix_path() {
-  printf '%s\n' "build/mingw32/wineprefix/drive_c/$1"
+  printf '%s\n' "$windows_tree/wineprefix/drive_c/$1"
 }
 
 # The installer itself: interactive on a display, else a driven default installation.
 run_setup() {
-  local installer=build/mingw32/src/installer
+  local installer=$windows_tree/src/installer
   if [ -n "${DISPLAY:-}" ]; then
     echo "=== setup.exe on your display: install Quorvel 2.0 (the wizard ends with Finish or Cancel)"
     wine_in_tree "$PWD/$installer/setup.exe"
@@ -151,7 +156,7 @@ SCRIPT
   # As on Windows, where the shell keeps an "Open with" list for .htm files (without it
   # the installer says so in a box before it writes its entry there).
   wine_in_tree reg add 'HKCR\.htm\OpenWithList' /f >/dev/null
-  wine_in_tree "$PWD/build/mingw32/tools/windriver/windriver.exe" "$(windows_path "$script")"
+  wine_in_tree "$PWD/$windows_tree/tools/windriver/windriver.exe" "$(windows_path "$script")"
   local bmp
   for bmp in "$shots"/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
@@ -159,7 +164,7 @@ SCRIPT
   echo "--- installed files ($(prefix_path 'Program Files/Quorvel 2.0'))"
   find "$(prefix_path 'Program Files/Quorvel 2.0')" -type f -printf '  %P (%s bytes)\n' | sort
   echo "--- shortcuts"
-  find build/mingw32/wineprefix/drive_c/users -path '*Programs/Quorvel 2.0/*' -printf '  %p\n'
+  find "$windows_tree/wineprefix/drive_c/users" -path '*Programs/Quorvel 2.0/*' -printf '  %p\n'
   echo "--- registry"
   local key
   for key in 'HKLM\Software\Veddal\Quorvel 2.0' \
@@ -176,7 +181,9 @@ main() {
   scripts/install-deps.sh
   build_tree host
   build_tree mingw32
-  trap 'scripts/wine-run.sh --end-session build/mingw32' EXIT
+  windows_tree=build/$(windows_preset)
+  [ "$windows_tree" = build/mingw32 ] || build_tree "${windows_tree#build/}"
+  trap 'scripts/wine-run.sh --end-session "$windows_tree"' EXIT
   demo_codec
   demo_setup_payload
   run_setup

@@ -7,6 +7,7 @@
 
 #include "installer/FileSystem.h"
 #include "installer/Unit3.h"
+#include "toolkit/BusyScope.h"
 
 namespace kavrix {
 namespace {
@@ -61,16 +62,16 @@ void TForm3::RunInstallation() {
   Repaint();
   PrepareShortcutFolder();
 
-  ::Sleep(kStepPauseMs);
+  TBusyScope::Wait(kStepPauseMs);
   ProgressBar1->SetPosition(20);
   WriteShortcut(kProgramShortcut, DestDir + kProgram, "Quorvel 2.0", DestDir + kProgram);
-  ::Sleep(kStepPauseMs);
+  TBusyScope::Wait(kStepPauseMs);
   ProgressBar1->SetPosition(40);
   WriteShortcut(kReadmeShortcut, DestDir + kReadme, "Readme", "");
-  ::Sleep(kStepPauseMs);
+  TBusyScope::Wait(kStepPauseMs);
   ProgressBar1->SetPosition(60);
   WriteShortcut(kUninstallShortcut, DestDir + kUninstaller, "Uninstall Quorvel", "");
-  ::Sleep(kStepPauseMs);
+  TBusyScope::Wait(kStepPauseMs);
   ProgressBar1->SetPosition(80);
   ShortcutLink1->SetShowCmd(scShowMaximized);
   WriteShortcut(kHelpShortcut, DestDir + kHelp, "Quorvel Help", "");
@@ -78,9 +79,9 @@ void TForm3::RunInstallation() {
   WriteUninstallEntry();
   WriteShellVerbs();
 
-  ::Sleep(kStepPauseMs);
+  TBusyScope::Wait(kStepPauseMs);
   ProgressBar1->SetPosition(100);
-  ::Sleep(kFinalPauseMs);
+  TBusyScope::Wait(kFinalPauseMs);
 }
 
 void TForm3::WriteShortcut(const std::string& file, const std::string& target, const std::string& description,

@@ -8,6 +8,7 @@
 #include "installer/Unit1.h"
 #include "installer/Unit5.h"
 #include "installer/FileSystem.h"
+#include "toolkit/BusyScope.h"
 
 namespace kavrix {
 namespace {
@@ -280,6 +281,9 @@ void TForm3::Button1Click(TObject&) {
 }
 
 void TForm3::InstallationSequence() {
+  // The installation runs inside this click; the windows stay alive meanwhile, and what
+  // the user clicks or types until it ends does nothing.
+  TBusyScope busy;
   DestDir = Label19->Caption();
   Label12->SetCaption(Label9->Caption());
   LZHBatch1->SetOutputDirectory(DestDir);
@@ -323,12 +327,14 @@ void TForm3::Button4Click(TObject&) {
 
 void TForm3::LZHBatch1Progress(TObject&, const std::string& fileName, int32_t fileBytesWritten, int32_t fileBytes,
                                int32_t totalBytesWritten, int32_t totalBytes, bool&) {
+  if (!progressPacer_.Due(::GetTickCount(), totalBytesWritten >= totalBytes)) return;
+  // The controls repaint only what changed, when the waiting messages are handled.
   Label14->SetCaption(fileName);
   ProgressBar1->SetMax(fileBytes / 1024);
   ProgressBar1->SetPosition(fileBytesWritten / 1024);
   ProgressBar2->SetMax(totalBytes / 1024);
   ProgressBar2->SetPosition(totalBytesWritten / 1024);
-  Repaint();
+  TBusyScope::Pump();
 }
 
 }  // namespace kavrix

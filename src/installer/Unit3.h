@@ -8,6 +8,7 @@
 
 #include "appearance/caption/GradForm.h"
 #include "archive/Lzh_btch.h"
+#include "installer/layout/ProgressPacing.h"
 #include "system/Execfile.h"
 #include "system/ShortcutLink.h"
 #include "system/regedit.h"
@@ -98,6 +99,8 @@ class TForm3 : public TGradientForm {
                      const std::string& iconLocation);
   void WriteUninstallEntry();
   void WriteShellVerbs();
+
+  ProgressPacer progressPacer_;
 };
 
 extern TForm3* Form3;

@@ -1,9 +1,14 @@
 # Writes the list of installed files for the uninstaller: the data files below
-# SOURCE_DIR (help sources excepted) and BUILT_FILES, as paths relative to the
-# destination with backslashes, plus the folders the data files need, deepest first.
-# HEADER receives them as C++ arrays, TEXT one path a line for the stage check.
+# SOURCE_DIR (help sources excepted), the files below EXTRA_DIR if given, and
+# BUILT_FILES, as paths relative to the destination with backslashes, plus the folders
+# the data files need, deepest first. HEADER receives them as C++ arrays, TEXT one path
+# a line for the stage check.
 file(GLOB_RECURSE dataFiles RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
 list(FILTER dataFiles EXCLUDE REGEX "^help/")
+if(EXTRA_DIR)
+  file(GLOB_RECURSE extraFiles RELATIVE ${EXTRA_DIR} ${EXTRA_DIR}/*)
+  list(APPEND dataFiles ${extraFiles})
+endif()
 set(files ${dataFiles} ${BUILT_FILES})
 list(SORT files)
 

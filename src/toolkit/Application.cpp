@@ -2,6 +2,7 @@
 
 #include "foundation/ErrorBox.h"
 #include "system/CallbackGuard.h"
+#include "toolkit/BusyScope.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -68,6 +69,7 @@ bool TApplication::ProcessMessage() {
     terminated_ = true;
     return false;
   }
+  if (busy_ && IsUserInput(msg.message)) return true;
   try {
     HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));

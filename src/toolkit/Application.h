@@ -43,6 +43,11 @@ class TApplication : public TComponent {
   // Handles one message, waiting for one when none is there.
   void HandleMessage();
 
+  // Set while a TBusyScope lives: the user's input is dropped and forms act on no
+  // request of the user.
+  bool Busy() const noexcept { return busy_; }
+  void SetBusy(bool busy) noexcept { busy_ = busy; }
+
   // Reports the current exception (call inside a catch block): through OnException when
   // set, else its message in the error box, captioned with the title.
   void HandleException();
@@ -54,6 +59,7 @@ class TApplication : public TComponent {
   std::string title_;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
+  bool busy_ = false;
 };
 
 extern TApplication* Application;

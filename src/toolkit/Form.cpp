@@ -285,7 +285,9 @@ void TForm::Activated(bool active) {
 intptr_t TForm::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_CLOSE:
-      Close();
+      // Alt+F4, the system menu, another program or the system: none of them may cut a
+      // long operation of the program short.
+      if (!Application || !Application->Busy()) Close();
       return 0;
     case WM_ACTIVATE:
       // Focus is placed here rather than by the default handler, which focuses the frame.

@@ -1,6 +1,7 @@
 #include "toolkit/ProgressBar.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "toolkit/CommonControls.h"
 #include "toolkit/Win32Gdi.h"
@@ -10,7 +11,7 @@
 namespace kavrix {
 namespace {
 
-int Clamp16(int value) noexcept { return std::clamp(value, 0, 0xFFFF); }
+int ClampRange(int value) noexcept { return std::clamp(value, 0, std::numeric_limits<int>::max()); }
 
 }  // namespace
 
@@ -24,18 +25,22 @@ void TProgressBar::CreateParams(TCreateParams& params) {
 
 void TProgressBar::HandleCreated() { Apply(); }
 
+// An unchanged value sends nothing, so the bar is painted again only when it changed.
 void TProgressBar::SetMin(int min) {
-  min_ = Clamp16(min);
+  if (ClampRange(min) == min_) return;
+  min_ = ClampRange(min);
   Apply();
 }
 
 void TProgressBar::SetMax(int max) {
-  max_ = Clamp16(max);
+  if (ClampRange(max) == max_) return;
+  max_ = ClampRange(max);
   Apply();
 }
 
 void TProgressBar::SetPosition(int position) {
-  position_ = Clamp16(position);
+  if (ClampRange(position) == position_) return;
+  position_ = ClampRange(position);
   Apply();
 }
 
@@ -43,7 +48,8 @@ void TProgressBar::Apply() {
   const int top = std::max(min_, max_);
   position_ = std::clamp(position_, min_, top);
   if (!HandleAllocated()) return;
-  Perform(PBM_SETRANGE, 0, MAKELPARAM(min_, top));
+  // PBM_SETRANGE carries 16 bits only.
+  Perform(PBM_SETRANGE32, static_cast<WPARAM>(min_), top);
   Perform(PBM_SETPOS, static_cast<WPARAM>(position_), 0);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The system's progress bar. Range and position are 16-bit unsigned (0..65535): values
-// outside are clamped, and the position always lies within the range. A maximum below
-// the minimum is kept as set, and the bar then shows an empty range at the minimum.
+// The system's progress bar. Range and position are 0..2^31-1, so that a count of
+// kibibytes of any file fits: values outside are clamped, and the position always lies
+// within the range. A maximum below the minimum is kept as set, and the bar then shows an
+// empty range at the minimum.
 
 #include <cstdint>
 

@@ -6,6 +6,7 @@
 
 #include "foundation/Exceptions.h"
 #include "system/CallbackGuard.h"
+#include "toolkit/Application.h"
 #include "toolkit/CommonControls.h"
 #include "toolkit/Win32Gdi.h"
 
@@ -280,7 +281,9 @@ void TWinControl::RemoveControl(TControl* control) {
 intptr_t TWinControl::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_COMMAND:
-      // Notifications come to the parent; the control that sent one handles it.
+      // Notifications come to the parent; the control that sent one handles it. A busy
+      // program acts on none: they come from what the user did meanwhile.
+      if (lParam && Application && Application->Busy()) return 0;
       if (lParam) {
         if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
           child->CommandNotify(HIWORD(wParam));

@@ -134,18 +134,19 @@ TEST_F(ControlsTest, GaugeClampsAndRepaintsAtOnceOnlyWhenThePercentageChanges) {
   EXPECT_EQ(gauge->PercentDone(), 100);
 }
 
-TEST_F(ControlsTest, ProgressBarKeepsA16BitRangeAndThePositionInIt) {
+TEST_F(ControlsTest, ProgressBarKeepsA32BitRangeAndThePositionInIt) {
   Bare bare;
   auto* bar = Place<TProgressBar>(bare.form, 10, 10, 200, 16);
-  bar->SetMax(70000);
-  bar->SetPosition(70000);
+  // The kibibytes of a 2 GiB product: past the 16 bits of the old range message.
+  bar->SetMax(2'000'000);
+  bar->SetPosition(1'500'000);
   bar->SetMin(-5);
-  EXPECT_EQ(bar->Max(), 65535);
-  EXPECT_EQ(bar->Position(), 65535);
+  EXPECT_EQ(bar->Max(), 2'000'000);
+  EXPECT_EQ(bar->Position(), 1'500'000);
   EXPECT_EQ(bar->Min(), 0);
   HWND window = bar->Handle();  // made after the values: it takes them
-  EXPECT_EQ(::SendMessageA(window, PBM_GETPOS, 0, 0), 65535);
-  EXPECT_EQ(::SendMessageA(window, PBM_GETRANGE, FALSE, 0), 65535);
+  EXPECT_EQ(::SendMessageA(window, PBM_GETPOS, 0, 0), 1'500'000);
+  EXPECT_EQ(::SendMessageA(window, PBM_GETRANGE, FALSE, 0), 2'000'000);
 
   bar->SetMax(10);
   EXPECT_EQ(bar->Position(), 10) << "a smaller range pulls the position in";

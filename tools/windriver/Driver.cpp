@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,7 +46,7 @@ bool KindAccepts(char kind, const std::string& word) {
     case 'i': return IsWholeNumber(word, true);
     case 'o': return word == "on" || word == "off";
     case 'y': return word == "yes" || word == "no";
-    case 'k': return word == "enter" || word == "escape" || word == "tab" || word == "space";
+    case 'k': return word == "enter" || word == "escape" || word == "tab" || word == "space" || word == "alt+f4";
     case 's': return word == "window" || word == "screen";
     default: return true;
   }
@@ -57,7 +58,7 @@ const char* KindName(char kind) {
     case 'i': return "a whole number (may be negative)";
     case 'o': return "on or off";
     case 'y': return "yes or no";
-    case 'k': return "enter, escape, tab or space";
+    case 'k': return "enter, escape, tab, space or alt+f4";
     case 's': return "window or screen";
     default: return "text";
   }
@@ -67,7 +68,20 @@ UINT VirtualKey(const std::string& name) {
   if (name == "enter") return VK_RETURN;
   if (name == "escape") return VK_ESCAPE;
   if (name == "tab") return VK_TAB;
+  if (name == "alt+f4") return VK_F4;
   return VK_SPACE;
+}
+
+// Posts a key's down and up messages to `window`, as the system queues a key press;
+// "alt+f4" arrives as the system keys it is.
+void PostKey(HWND window, const std::string& name) {
+  const UINT key = VirtualKey(name);
+  const bool alt = name == "alt+f4";
+  const auto scan = static_cast<LPARAM>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+  const LPARAM context = alt ? 1L << 29 : 0;
+  ::PostMessageA(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, scan | context | 1);
+  ::PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, key,
+                 scan | context | 1 | (1L << 30) | static_cast<LPARAM>(1UL << 31));
 }
 
 // The command line that gives the program exactly these arguments under the usual
@@ -116,9 +130,18 @@ const std::vector<CommandInfo>& Commands() {
       {"click", "<button text>", 1, 1, "t",
        "waits for a visible, enabled BUTTON with this caption in the current window and\n"
        "clicks it (posted BM_CLICK: a modal window it opens does not hold the driver)"},
-      {"key", "<enter|escape|tab|space>", 1, 1, "k",
+      {"key", "<enter|escape|tab|space|alt+f4>", 1, 1, "k",
        "waits until the keyboard focus of the current window's thread is in the current\n"
        "window and posts the key's down and up messages to the focused window"},
+      {"post-click", "<button text>", 1, 1, "t",
+       "posts BM_CLICK to a visible button of the current window, enabled or not, without\n"
+       "waiting for it to become usable: a click that arrives while the program is busy"},
+      {"post-key", "<enter|escape|tab|space|alt+f4>", 1, 1, "k",
+       "posts the key's down and up messages at once to the focused window of the current\n"
+       "window's thread, or to the current window when nothing there has the focus"},
+      {"expect-responsive", "<milliseconds>", 1, 1, "n",
+       "sends WM_NULL to the current window and fails unless its program answers within\n"
+       "<milliseconds>, the question the system asks before it marks a window as not responding"},
       {"check", "<button text> <on|off>", 2, 2, "to",
        "clicks a check box of the current window if its state differs, and waits for the state"},
       {"expect-checked", "<button text> <on|off>", 2, 2, "to", "waits until the check box has this state"},
@@ -151,6 +174,9 @@ const std::vector<CommandInfo>& Commands() {
       {"timeout", "<seconds>", 1, 1, "n", "sets how long each later step may wait (at start 30)"},
       {"sleep", "<milliseconds>", 1, 1, "n", "waits this long"},
       {"echo", "[<text>...]", 0, -1, "t", "prints the text"},
+      {"clock", "[<text>...]", 0, -1, "t", "prints the text and the milliseconds since the driver started"},
+      {"peak-memory", "", 0, 0, "",
+       "prints the started program's peak private memory and peak working set, in bytes"},
       {"dump", "", 0, 0, "", "prints the visible top-level windows and their descendants"},
   };
   return commands;
@@ -230,6 +256,9 @@ void Driver::RunStep(const Arguments& words) {
   if (name == "expect-exit") return ExpectExit(args);
   if (name == "click") return Click(args);
   if (name == "key") return Key(args);
+  if (name == "post-click") return PostClick(args);
+  if (name == "post-key") return PostKeyToFocus(args);
+  if (name == "expect-responsive") return ExpectResponsive(args);
   if (name == "check") return Check(args);
   if (name == "expect-checked") return ExpectChecked(args);
   if (name == "expect-enabled") return ExpectEnabled(args);
@@ -254,12 +283,17 @@ void Driver::RunStep(const Arguments& words) {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(args[0])));
     return;
   }
-  if (name == "echo") {
+  if (name == "echo" || name == "clock") {
     std::string text;
     for (const auto& word : args) text += (text.empty() ? "" : " ") + word;
+    if (name == "clock") {
+      const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_);
+      text += (text.empty() ? "" : " ") + std::to_string(elapsed.count()) + " ms";
+    }
     out_ << text << std::endl;
     return;
   }
+  if (name == "peak-memory") return PrintPeakMemory();
   if (name == "dump") return DumpWindows(out_);
   throw std::logic_error("command without implementation: " + name);
 }
@@ -433,10 +467,43 @@ void Driver::Key(const Arguments& args) {
     seen = "the focus on " + Describe(focus);
     return focus == window || ::IsChild(window, focus);
   });
-  const UINT key = VirtualKey(args[0]);
-  const auto scan = static_cast<LPARAM>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
-  ::PostMessageA(focus, WM_KEYDOWN, key, scan | 1);
-  ::PostMessageA(focus, WM_KEYUP, key, scan | 1 | (1L << 30) | static_cast<LPARAM>(1UL << 31));
+  PostKey(focus, args[0]);
+}
+
+void Driver::PostClick(const Arguments& args) {
+  HWND button = WaitForButton("a visible button " + Quoted(args[0]), args[0], false);
+  ::PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void Driver::PostKeyToFocus(const Arguments& args) {
+  HWND window = Current("a key");
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const bool focused = ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus;
+  PostKey(focused ? info.hwndFocus : window, args[0]);
+}
+
+void Driver::ExpectResponsive(const Arguments& args) {
+  HWND window = Current("a question");
+  const auto limit = static_cast<DWORD>(Number(args[0]));
+  const auto asked = std::chrono::steady_clock::now();
+  if (!Ask(window, WM_NULL, 0, 0, limit)) {
+    throw StepFailure("an answer to WM_NULL within " + args[0] + " ms", "no answer from " + Describe(window, false));
+  }
+  const auto answered = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
+  out_ << "answered in " << answered.count() << " ms" << std::endl;
+}
+
+void Driver::PrintPeakMemory() {
+  if (!process_) throw StepFailure("a program started by this script", "no start step has run");
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!::GetProcessMemoryInfo(process_.Get(), &counters, sizeof counters)) {
+    throw StepFailure("the memory counters of " + processName_,
+                      "GetProcessMemoryInfo failed with error " + std::to_string(::GetLastError()));
+  }
+  out_ << "peak private bytes " << counters.PeakPagefileUsage << ", peak working set "
+       << counters.PeakWorkingSetSize << std::endl;
 }
 
 void Driver::Check(const Arguments& args) {

@@ -84,6 +84,10 @@ class Driver {
   void ExpectExit(const Arguments& args);
   void Click(const Arguments& args);
   void Key(const Arguments& args);
+  void PostClick(const Arguments& args);
+  void PostKeyToFocus(const Arguments& args);
+  void ExpectResponsive(const Arguments& args);
+  void PrintPeakMemory();
   void Check(const Arguments& args);
   void ExpectChecked(const Arguments& args);
   void ExpectEnabled(const Arguments& args);
@@ -104,6 +108,7 @@ class Driver {
   UniqueHandle process_;
   std::string processName_;
   std::string failureScreenshot_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace kavrix::windriver

@@ -72,7 +72,10 @@ expect_output("the fixture walk" "the fixture answered Cancel, No and Yes")
 # their states.
 expect_output("the fixture walk" "KavrixWindow \"Fixture\" [^\n]* \\(not answering\\)\n")
 expect_output("the fixture walk" "Button \"&Enable\"[^\n]* unchecked")
-expect_output("the fixture walk" "msctls_progress32 [^\n]*position 20 of 0\\.\\.100")
+expect_output("the fixture walk" "msctls_progress32 [^\n]*position 40 of 0\\.\\.100")
+expect_output("the fixture walk" "answered in [0-9]+ ms\n")
+expect_output("the fixture walk" "walked [0-9]+ ms\n")
+expect_output("the fixture walk" "peak private bytes [0-9]+, peak working set [1-9][0-9]+\n")
 expect_output("the fixture walk" "ListBox [^\n]*selected 2, items: \"alpha\" \"beta\" \"gamma\"")
 
 # The window screenshot is the form's size, in 24 bits, and shows its magenta face;
@@ -128,6 +131,13 @@ run_driver(-e "start windriver_fixture.exe" -e "window Fixture KavrixWindow &Ste
            -e "timeout 1" -e "click &Step")
 expect_rc("the caption alone" 1)
 expect_output("the caption alone" "found: +no button \"&Step\" in the current window\n")
+
+# A program busy in a handler is not responsive, and the step says so at once.
+run_driver(-e "start windriver_fixture.exe" -e "window Fixture KavrixWindow &Step" -e "click &Busy"
+           -e "sleep 200" -e "expect-responsive 300")
+expect_rc("the busy program" 1)
+expect_output("the busy program" "expected: an answer to WM_NULL within 300 ms\n")
+expect_output("the busy program" "found: +no answer from ")
 
 # A window that never comes: the wait ends at the timeout and says what there was.
 run_driver(-e "timeout 1" -e "window \"No such window\"")

@@ -1,6 +1,8 @@
 #include "uninstaller/Uninstaller.h"
 
 #include <cstdint>
+#include <set>
+#include <string_view>
 
 #include "InstalledFiles.h"
 #include "system/Registry.h"
@@ -52,11 +54,21 @@ LSTATUS DeleteKeyIfEmpty(HKEY root, const std::string& path) {
   return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  if (!upper.empty()) ::CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  return upper;
+}
+
+// Asked for every folder met in the destination: a set, as a large product installs
+// hundreds of folders.
 bool IsInstalledDirectory(const std::string& relative) {
-  for (std::string_view directory : kInstalledDirectories) {
-    if (::lstrcmpiA(std::string(directory).c_str(), relative.c_str()) == 0) return true;
-  }
-  return false;
+  static const std::set<std::string> installed = [] {
+    std::set<std::string> names;
+    for (std::string_view directory : kInstalledDirectories) names.insert(UpperCase(directory));
+    return names;
+  }();
+  return installed.contains(UpperCase(relative));
 }
 
 std::string RootName(HKEY root) {
