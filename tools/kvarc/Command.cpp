@@ -16,12 +16,18 @@ constexpr std::array kCommands{
     Command{"decode", "IN OUT", "unpack the raw LZH stream IN into OUT", {}, RunDecode},
     Command{"create", "ARCHIVE DIR", "pack every file below DIR into ARCHIVE, named relative to DIR",
             {}, RunCreate},
-    Command{"list", "ARCHIVE", "print one line per entry: name, size, packed size, attributes, date",
+    Command{"list", "ARCHIVE",
+            "print one line per entry: name, size, packed size, attributes, date; fails if the\n"
+            "      directory is damaged or a name would be refused by extract",
             {}, RunList},
     Command{"extract", "ARCHIVE DIR",
             "unpack ARCHIVE into DIR, with directories, dates and attributes (replaces files)", {},
             RunExtract},
-    Command{"test", "ARCHIVE", "decode every entry without writing; fails unless all are whole", {}, RunTest},
+    Command{"test", "ARCHIVE",
+            "decode every entry without writing; checks that the directory reads whole, that\n"
+            "      every name is safe to extract and that each entry decodes to its stored size.\n"
+            "      The format has no checksums: damage that keeps every size passes",
+            {}, RunTest},
     Command{"sfx", "STUB.exe ARCHIVE OUT.exe",
             "write STUB.exe followed by ARCHIVE as OUT.exe, its string 1 set to where ARCHIVE begins", {},
             RunSfx},
