@@ -87,7 +87,8 @@ std::span<const uint8_t> PackedStream(std::span<const uint8_t> archive, size_t d
                                       const DirectoryEntry& entry) {
   const int64_t begin = static_cast<int64_t>(dataStart) + entry.dataOffset;
   if (begin < 0 || begin > static_cast<int64_t>(archive.size()) || entry.packedSize <= 0) return {};
-  const size_t length = std::min<size_t>(static_cast<size_t>(entry.packedSize), archive.size() - begin);
+  const size_t length =
+      std::min<size_t>(static_cast<size_t>(entry.packedSize), archive.size() - static_cast<size_t>(begin));
   return archive.subspan(static_cast<size_t>(begin), length);
 }
 
