@@ -138,8 +138,8 @@ TEST_F(BatchTest, Win32CollectedAttributesAndDatesAreTheFilesOwn) {
 // prefix of its target, outside the target folder; Windows documents such paths as
 // refused. Neither may be relied on: the path is refused before any file call.
 TEST_F(BatchTest, RegressionATargetPathPastMaxPathIsRefused) {
-  const std::string name(200, 'n');
-  const std::string directory = out_ + "\\" + std::string(MAX_PATH - out_.size() - name.size(), 'd');
+  const std::string name(150, 'n');
+  const std::string directory = out_ + "\\" + std::string(MAX_PATH - 2 - name.size() - out_.size(), 'd');
   ASSERT_EQ(directory.size() + 1 + name.size(), size_t{MAX_PATH}) << "one character past the limit";
   batch_.SetOutputDirectory(directory);
   UseArchive({{name, Bytes("long")}});
