@@ -1,12 +1,12 @@
-// Checks TLZHBatch::Extract on any bytes taken as an archive file, extracted as setup
-// does (directory names kept, files replaced, dates restored) into a
-// fresh folder four levels below a sandbox: nothing may appear in the sandbox outside
-// that folder, no single allocation may pass what the input can fill (beyond a fixed
-// allowance for the codec's buffers and one 64 KiB step of a string), one input may not
-// take longer than a few seconds, and an Extract that returns must have left every
-// target whole: exactly the bytes its packed stream decodes to, as many as the entry
-// announces. Bit 0 of the first byte drops the directory names; bit 1 extracts twice,
-// so that the second run replaces what the first wrote.
+// Checks TLZHBatch::Extract on any bytes taken as an archive file, extracted with the
+// directory names kept, existing files replaced and dates restored into a fresh folder
+// four levels below a sandbox: nothing may appear in the sandbox outside that folder,
+// no single allocation may pass what the input can fill (beyond a fixed allowance for
+// the codec's buffers and one 64 KiB step of a string), one input may not take 10
+// seconds, and an Extract that returns must have left every target whole: exactly the
+// bytes its packed stream decodes to, as many as the entry announces. Bit 0 of the
+// first byte drops the directory names; bit 1 extracts twice, so that the second run
+// replaces what the first wrote.
 
 #include <algorithm>
 #include <chrono>
