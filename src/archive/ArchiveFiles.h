@@ -21,6 +21,18 @@ inline constexpr uint32_t kAttributeReadOnly = 0x01;
 inline constexpr uint32_t kAttributeDirectory = 0x10;
 inline constexpr uint32_t kAttributeNormal = 0x80;
 
+// Whether the platform's file calls take `path` whole: at most 259 characters on Windows
+// (MAX_PATH, which the ANSI calls do not go beyond; some systems cut a longer path short
+// instead of refusing it), less than PATH_MAX on POSIX.
+bool IsWithinPathLimit(std::string_view path) noexcept;
+// Whether `relativePath` below `root` can be written without going through anything
+// but real directories and plain files, looked at without following links: false when a
+// symbolic link, a device, a FIFO or a socket, or on Windows a reparse point (junction,
+// symbolic link) or a short-name alias of another name, stands at the target or at any
+// directory between `root` and it. Missing elements are fine. `root` itself, which the
+// user chose, may be a link; it is empty or ends in a path delimiter.
+bool IsPlainTarget(const std::string& root, std::string_view relativePath);
+
 // The separator the platform writes between path elements.
 char PathDelimiter() noexcept;
 // Characters that end a directory part: '\', '/' and the drive colon on Windows, '/'
@@ -81,6 +93,10 @@ class File {
   // A new, empty file for writing, which others may not open meanwhile. An existing file
   // of that name is replaced, or with `mustBeNew` makes the call fail.
   static File Create(const std::string& path, bool mustBeNew = false);
+  // As Create, for `relativePath` below `root` (as for IsPlainTarget): no link below
+  // `root` is followed, and the call fails, leaving it as it is, when what it reaches is
+  // not a plain file; it never waits for a FIFO's reader.
+  static File CreateBelow(const std::string& root, std::string_view relativePath);
 
   bool IsOpen() const noexcept { return handle_ != kInvalidHandle; }
   const std::string& ErrorText() const noexcept { return errorText_; }

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "archive/ArchiveFiles.h"
 #include "archive/PeResources.h"
@@ -28,7 +31,68 @@ struct DirCloser {
   void operator()(DIR* dir) const noexcept { closedir(dir); }
 };
 
+// An open file descriptor, closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) noexcept : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  bool IsOpen() const noexcept { return fd_ >= 0; }
+  int Get() const noexcept { return fd_; }
+  int Release() noexcept { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+std::vector<std::string> ElementsOf(std::string_view relativePath) {
+  std::vector<std::string> elements;
+  for (size_t start = 0;;) {
+    const size_t end = std::min(relativePath.find('/', start), relativePath.size());
+    elements.emplace_back(relativePath.substr(start, end - start));
+    if (end == relativePath.size()) return elements;
+    start = end + 1;
+  }
+}
+
+// The root the user chose is followed like any path they give.
+Descriptor OpenRoot(const std::string& root) {
+  return Descriptor(open(root.empty() ? "." : root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+// A directory below `parent`, which must not be a link.
+Descriptor OpenSubdirectory(const Descriptor& parent, const std::string& name) {
+  return Descriptor(openat(parent.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
 }  // namespace
+
+bool IsWithinPathLimit(std::string_view path) noexcept { return path.size() < PATH_MAX; }
+
+bool IsPlainTarget(const std::string& root, std::string_view relativePath) {
+  Descriptor directory = OpenRoot(root);
+  if (!directory.IsOpen()) return true;  // nothing is in the way of creating the root
+  const std::vector<std::string> elements = ElementsOf(relativePath);
+  for (size_t i = 0; i < elements.size(); ++i) {
+    struct stat status {};
+    if (fstatat(directory.Get(), elements[i].c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode)) return false;
+    // A file where a directory belongs is no way out: creating the directory fails.
+    if (!S_ISDIR(status.st_mode) || i + 1 == elements.size()) return true;
+    directory = OpenSubdirectory(directory, elements[i]);
+    if (!directory.IsOpen()) return errno != ELOOP && errno != ENOTDIR;
+  }
+  return true;
+}
 
 char PathDelimiter() noexcept { return '/'; }
 bool IsPathDelimiter(char c) noexcept { return c == '/'; }
@@ -133,6 +197,29 @@ File File::OpenForReading(const std::string& path) {
 File File::Create(const std::string& path, bool mustBeNew) {
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
   File file(open(path.c_str(), flags, 0666));
+  if (!file.IsOpen()) file.Fail();
+  return file;
+}
+
+File File::CreateBelow(const std::string& root, std::string_view relativePath) {
+  const std::vector<std::string> elements = ElementsOf(relativePath);
+  Descriptor directory = OpenRoot(root);
+  for (size_t i = 0; i + 1 < elements.size() && directory.IsOpen(); ++i) {
+    directory = OpenSubdirectory(directory, elements[i]);
+  }
+  File file;
+  if (directory.IsOpen()) {
+    // Non-blocking, so that a FIFO without a reader fails at once instead of waiting.
+    Descriptor target(openat(directory.Get(), elements.back().c_str(),
+                             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    struct stat status {};
+    if (target.IsOpen() && (fstat(target.Get(), &status) != 0 || !S_ISREG(status.st_mode))) {
+      target = Descriptor(-1);
+      errno = EINVAL;
+    }
+    const int flags = target.IsOpen() ? fcntl(target.Get(), F_GETFL) : -1;
+    if (flags != -1 && fcntl(target.Get(), F_SETFL, flags & ~O_NONBLOCK) == 0) file.handle_ = target.Release();
+  }
   if (!file.IsOpen()) file.Fail();
   return file;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -36,6 +37,11 @@ std::string SystemErrorText(DWORD code) {
   return result;
 }
 
+intptr_t OpenForWriting(const std::string& path, DWORD disposition, DWORD flags) {
+  return reinterpret_cast<intptr_t>(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+}
+
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> AttributeData(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
@@ -43,6 +49,30 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> AttributeData(const std::string& path) 
 }
 
 }  // namespace
+
+bool IsWithinPathLimit(std::string_view path) noexcept { return path.size() < MAX_PATH; }
+
+// The ANSI calls have no way to open relative to a directory handle, so every element is
+// looked at by name. FindFirstFile also answers to a short name (PROGRA~1) with the long
+// one, which tells an alias from the name itself.
+bool IsPlainTarget(const std::string& root, std::string_view relativePath) {
+  std::string path = root;
+  for (size_t start = 0;;) {
+    const size_t end = std::min(relativePath.find('\\', start), relativePath.size());
+    const std::string element(relativePath.substr(start, end - start));
+    path += element;
+    WIN32_FIND_DATAA found{};
+    const HANDLE first = FindFirstFileA(path.c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return true;
+    const FindHandle find(first);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
+    if (lstrcmpiA(found.cFileName, element.c_str()) != 0) return false;
+    // A file where a directory belongs is no way out: creating the directory fails.
+    if (end == relativePath.size() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return true;
+    path += '\\';
+    start = end + 1;
+  }
+}
 
 char PathDelimiter() noexcept { return '\\'; }
 bool IsPathDelimiter(char c) noexcept { return c == '\\' || c == '/' || c == ':'; }
@@ -151,10 +181,21 @@ File File::OpenForReading(const std::string& path) {
 }
 
 File File::Create(const std::string& path, bool mustBeNew) {
-  File file(reinterpret_cast<intptr_t>(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                                   mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
-                                                   FILE_ATTRIBUTE_NORMAL, nullptr)));
+  File file(OpenForWriting(path, mustBeNew ? CREATE_NEW : CREATE_ALWAYS, 0));
   if (!file.IsOpen()) file.Fail();
+  return file;
+}
+
+// The directories between root and target were looked at by IsPlainTarget; the target
+// itself is opened as what it is, never through a reparse point put there since.
+File File::CreateBelow(const std::string& root, std::string_view relativePath) {
+  File file(OpenForWriting(root + std::string(relativePath), CREATE_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!file.IsOpen()) {
+    file.Fail();
+  } else if (GetFileType(Native(file.handle_)) != FILE_TYPE_DISK) {
+    file.Close();
+    file.errorText_ = SystemErrorText(ERROR_INVALID_NAME);
+  }
   return file;
 }
 

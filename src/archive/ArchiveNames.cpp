@@ -18,11 +18,13 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
-// CON, AUX, COM1, ... open devices on Windows whatever extension follows them.
+// CON, AUX, COM1, ... open devices on Windows whatever extension follows them; CONIN$,
+// CONOUT$ and CLOCK$ name the console and, on older systems, the clock.
 bool IsDeviceName(std::string_view element) {
-  static constexpr std::array<std::string_view, 22> kDevices = {
-      "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3", "com4", "com5", "com6", "com7",
-      "com8", "com9", "lpt1", "lpt2", "lpt3", "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9"};
+  static constexpr std::array<std::string_view, 25> kDevices = {
+      "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3",   "com4",    "com5",
+      "com6", "com7", "com8", "com9", "lpt1", "lpt2", "lpt3",   "lpt4",    "lpt5",
+      "lpt6", "lpt7", "lpt8", "lpt9", "conin$", "conout$", "clock$"};
   std::string_view base = element.substr(0, element.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   return std::any_of(kDevices.begin(), kDevices.end(),
@@ -37,6 +39,14 @@ bool IsSafeElement(std::string_view element) {
     if (static_cast<unsigned char>(c) < 0x20 || kReserved.find(c) != std::string_view::npos) return false;
   }
   return !IsDeviceName(element);
+}
+
+bool IsWithinBounds(std::string_view name) {
+  if (name.size() > kMaxNameLength) return false;
+  const auto separators = std::count_if(name.begin(), name.end(), [](char c) {
+    return kStoredSeparators.find(c) != std::string_view::npos;
+  });
+  return static_cast<size_t>(separators) < kMaxNameDepth;
 }
 
 size_t LastDelimiter(std::string_view path) {
@@ -60,9 +70,9 @@ std::string ExtractFileName(std::string_view path) {
 
 std::optional<std::string> SafeRelativePath(std::string_view storedName, bool keepDirectories) {
   std::string_view name = storedName;
-  if (keepDirectories) {
-    if (!name.empty() && name.front() == '\\') name.remove_prefix(1);
-  } else {
+  if (!name.empty() && name.front() == '\\') name.remove_prefix(1);
+  if (!IsWithinBounds(name)) return std::nullopt;
+  if (!keepDirectories) {
     const size_t at = name.find_last_of("\\/:");
     if (at != std::string_view::npos) name.remove_prefix(at + 1);
   }

@@ -143,9 +143,13 @@ void TLZHBatch::ConsiderFile(const std::string& path, std::vector<std::string>& 
 }
 
 void TLZHBatch::CollectError(const std::string& path) {
+  if (!SkipsCollectError(path)) throw ECollectError(path);
+}
+
+bool TLZHBatch::SkipsCollectError(const std::string& path) {
   TCollectErrorAction action = ceAbort;
   if (OnCollectError) OnCollectError(*this, path, action);
-  if (action != ceSkip) throw ECollectError(path);
+  return action == ceSkip;
 }
 
 std::vector<TLZHBatch::SourceFile> TLZHBatch::DescribeFiles(const std::vector<std::string>& paths) {
@@ -156,6 +160,11 @@ std::vector<TLZHBatch::SourceFile> TLZHBatch::DescribeFiles(const std::vector<st
     const std::optional<std::string> stored = StoredName(path);
     if (!info || !stored || info->size > kMaxArchiveValue || !storedNames.insert(Lower(*stored)).second) {
       CollectError(path);
+      continue;
+    }
+    // Extraction refuses the name by the same rule, so it is never stored.
+    if (!archive::SafeRelativePath(*stored, true)) {
+      if (!SkipsCollectError(path)) throw EUnsafeName(*stored);
       continue;
     }
     sources.push_back({path, *stored, *info});
@@ -186,7 +195,6 @@ std::optional<std::string> TLZHBatch::StoredName(const std::string& path) const 
       break;
     }
   }
-  if (!archive::SafeRelativePath(name, true)) return std::nullopt;
   return name;
 }
 

@@ -51,6 +51,8 @@ EFileWriteError::EFileWriteError(const std::string& path)
     : Exception(Format("Cannot write to file %s", path)) {}
 EUnsafeName::EUnsafeName(const std::string& name)
     : Exception(Format("Archive entry %s has an unsafe name", name)) {}
+ENotPlainTarget::ENotPlainTarget(const std::string& path)
+    : Exception(Format("Cannot write to %s. A link or a special file is in the way", path)) {}
 EDamagedEntry::EDamagedEntry(const std::string& name)
     : Exception(Format("Archive entry %s is damaged", name)) {}
 EInvalidArchive::EInvalidArchive(const std::string& archiveFileName)
@@ -121,13 +123,23 @@ std::string GetField(std::string_view text, char delimiter, int n) {
   return n < 1 ? std::string() : std::string(text.substr(0, text.find(delimiter)));
 }
 
+// Walks up to the first level that exists, keeping only where each missing level ends
+// (each is a prefix of `path`), then creates them top down: constant stack, and memory
+// linear in the path's length however deep it is.
 void MakeDirectoryPath(const std::string& path) {
-  if (path.empty()) throw EInvalidDir();
-  std::string directory = path;
-  if (files::IsPathDelimiter(directory.back()) && directory.back() != ':') directory.pop_back();
-  if (files::IsRootPath(directory) || files::DirectoryExists(directory)) return;
-  MakeDirectoryPath(archive::ExtractFilePath(directory));
-  if (!files::MakeDir(directory)) throw EInvalidDir();
+  std::vector<size_t> missingLevels;  // lengths of the prefixes to create, deepest first
+  std::string level = path;
+  for (;;) {
+    if (level.empty()) throw EInvalidDir();
+    if (files::IsPathDelimiter(level.back()) && level.back() != ':') level.pop_back();
+    if (files::IsRootPath(level) || files::DirectoryExists(level)) break;
+    missingLevels.push_back(level.size());
+    level.resize(archive::ExtractFilePath(level).size());
+  }
+  for (auto length = missingLevels.rbegin(); length != missingLevels.rend(); ++length) {
+    level.assign(path, 0, *length);
+    if (!files::MakeDir(level)) throw EInvalidDir();
+  }
 }
 
 struct TLZHBatch::EntryFields {
@@ -245,24 +257,43 @@ void TLZHBatch::ProcessEntries(EntryAction action) {
   }
 }
 
+void TLZHBatch::CheckNames() {
+  for (int i = 0; i < contents_.Count(); ++i) {
+    const std::optional<EntryFields> fields = ParseContentsLine(contents_.Strings(i));
+    if (!fields) throw EDamagedEntry(contents_.Strings(i));
+    SafeRelativePathOf(fields->name, true);
+  }
+}
+
+std::string TLZHBatch::SafeRelativePathOf(const std::string& name, bool keepDirectories) {
+  std::optional<std::string> relative = archive::SafeRelativePath(name, keepDirectories);
+  if (!relative) throw EUnsafeName(name);
+  return std::move(*relative);
+}
+
 void TLZHBatch::ExtractEntry(const EntryFields& fields, int32_t dataOffset) {
-  const std::optional<std::string> relative = archive::SafeRelativePath(fields.name, useDirectoryNames_);
-  if (!relative) throw EUnsafeName(fields.name);
+  const std::string relative = SafeRelativePathOf(fields.name, useDirectoryNames_);
   std::string targetDirectory = outputDirectory_;
   if (!targetDirectory.empty() && !files::IsPathDelimiter(targetDirectory.back())) {
     targetDirectory += files::PathDelimiter();
   }
-  ExtractFile(BuildTargetPath(targetDirectory, *relative), fields, dataOffset);
+  ExtractFile(targetDirectory, relative, fields, dataOffset);
 }
 
 void TLZHBatch::VerifyEntry(const EntryFields& fields, int32_t dataOffset) {
-  if (!archive::SafeRelativePath(fields.name, true)) throw EUnsafeName(fields.name);
+  SafeRelativePathOf(fields.name, true);
   targetPath_ = fields.name;
   DecodeEntry(fields, dataOffset);
 }
 
-std::string TLZHBatch::BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath) {
+// Everything that could make the path mean something else is refused before anything is
+// created: a path the platform would not take whole, and a link or special file below
+// the target directory, which would lead the entry elsewhere (or, a FIFO, stall it).
+std::string TLZHBatch::BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath,
+                                       const std::string& name) {
   std::string path = targetDirectory + relativePath;
+  if (!files::IsWithinPathLimit(path)) throw EUnsafeName(name);
+  if (!files::IsPlainTarget(targetDirectory, relativePath)) throw ENotPlainTarget(path);
   MakeDirectoryPath(archive::ExtractFilePath(path));
   return path;
 }
@@ -290,9 +321,11 @@ bool TLZHBatch::CheckExisting(const std::string& path, bool forArchive) {
   return false;
 }
 
-void TLZHBatch::ExtractFile(const std::string& path, const EntryFields& fields, int32_t dataOffset) {
+void TLZHBatch::ExtractFile(const std::string& targetDirectory, const std::string& relativePath,
+                            const EntryFields& fields, int32_t dataOffset) {
+  const std::string path = BuildTargetPath(targetDirectory, relativePath, fields.name);
   if (!CheckExisting(path, false)) return;
-  target_ = files::File::Create(path);
+  target_ = files::File::CreateBelow(targetDirectory, relativePath);
   if (!target_.IsOpen()) throw EFileCreateError(path);
   targetPath_ = path;
   try {

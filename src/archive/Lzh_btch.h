@@ -71,6 +71,14 @@ class EUnsafeName : public Exception {
   explicit EUnsafeName(const std::string& name);
 };
 
+// A target, or a directory on its way, that is a link or a special file (device, FIFO,
+// socket; on Windows a reparse point or another name of an existing file), which would
+// take the entry elsewhere.
+class ENotPlainTarget : public Exception {
+ public:
+  explicit ENotPlainTarget(const std::string& path);
+};
+
 // An entry whose packed data does not decode to its stored size, or is not there.
 class EDamagedEntry : public Exception {
  public:
@@ -157,7 +165,7 @@ std::string GetField(std::string_view text, char delimiter, int n);
 
 // Makes sure directory `path` exists, creating missing parents first. Raises EInvalidDir
 // for an empty path, for a relative path whose first element is missing, and when a
-// directory cannot be created.
+// directory cannot be created. Any depth takes constant stack.
 void MakeDirectoryPath(const std::string& path);
 
 class TLZHBatch : public TCustomLZHCompressor {
@@ -220,16 +228,22 @@ class TLZHBatch : public TCustomLZHCompressor {
 
   // Extracts every contents line into OutputDirectory. Returns at once when called from
   // inside one of its events. Raises EOpenError when the archive cannot be opened,
-  // EInvalidArchive when ValidArchive is False, EUnsafeName, EInvalidDir, EFileExist,
+  // EInvalidArchive when ValidArchive is False, EUnsafeName (also for a target path the
+  // platform would not take whole), ENotPlainTarget, EInvalidDir, EFileExist,
   // EFileCreateError, EFileWriteError, EFileReadError or EDamagedEntry for the entry at
   // hand (whose target is then removed), and whatever OnProgress or OnFileExist raise;
-  // the entries before stay extracted. A cancel keeps what the current target holds.
+  // the entries before stay extracted. Nothing is created for a refused name or target,
+  // and no link below OutputDirectory is followed. A cancel keeps what the current
+  // target holds.
   void Extract();
 
   // Decodes every entry as Extract would, writing nothing, and checks that every name is
   // safe with its directories kept; raises as Extract does. OnProgress gets the stored
   // names.
   void Verify();
+  // Raises EUnsafeName for the first contents line whose name is not safe with its
+  // directories kept.
+  void CheckNames();
 
   // Collects InputFiles (files, and the files in directories named there; with
   // RecurseDirectories their subdirectories too; relative lines from the current
@@ -237,7 +251,8 @@ class TLZHBatch : public TCustomLZHCompressor {
   // then re-reads the contents. Entries go in path order, ignoring letter case; the
   // archive file itself is never collected. OnCollecting is asked for each file found,
   // OnCollectError for each that is missing, unreadable, larger than 2 GB, not below
-  // RootDirectory (diRelativePath) or whose stored name would be unsafe or taken twice;
+  // RootDirectory (diRelativePath) or whose stored name would be unsafe (EUnsafeName
+  // with that name when not skipped) or taken twice;
   // OnDoneCollecting then gets the count and total size; OnProgress follows each file
   // packed. Nothing is written when collecting or packing is cancelled or fails, or
   // CheckExisting(archive) says no; an existing archive is replaced only by a complete
@@ -288,11 +303,15 @@ class TLZHBatch : public TCustomLZHCompressor {
   static std::optional<EntryFields> ParseContentsLine(const std::string& line);
   void ConnectCodec();
   void ProcessEntries(EntryAction action);
+  // The relative path SafeRelativePath gives `name`; raises EUnsafeName when none.
+  static std::string SafeRelativePathOf(const std::string& name, bool keepDirectories);
   void ExtractEntry(const EntryFields& fields, int32_t dataOffset);
   void VerifyEntry(const EntryFields& fields, int32_t dataOffset);
-  std::string BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath);
+  std::string BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath,
+                              const std::string& name);
   bool CheckExisting(const std::string& path, bool forArchive);
-  void ExtractFile(const std::string& path, const EntryFields& fields, int32_t dataOffset);
+  void ExtractFile(const std::string& targetDirectory, const std::string& relativePath,
+                   const EntryFields& fields, int32_t dataOffset);
   void DecodeEntry(const EntryFields& fields, int32_t dataOffset);
   void ReadArchiveData(uint8_t* buffer, uint16_t size, uint16_t& count);
   void WriteTargetData(const uint8_t* buffer, uint16_t size);
@@ -301,6 +320,7 @@ class TLZHBatch : public TCustomLZHCompressor {
   void CollectDirectory(const std::string& path, std::vector<std::string>& found);
   void ConsiderFile(const std::string& path, std::vector<std::string>& found);
   void CollectError(const std::string& path);
+  bool SkipsCollectError(const std::string& path);  // asks OnCollectError
   std::vector<SourceFile> DescribeFiles(const std::vector<std::string>& paths);
   std::optional<std::string> StoredName(const std::string& path) const;
   ArchiveImage LoadArchiveForAdding(const std::vector<SourceFile>& sources);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 
 #include "archive/ArchiveFiles.h"
@@ -44,11 +46,32 @@ TEST(ArchiveNames, RegressionNamesThatLeaveTheTargetAreRefused) {
       "..\\evil.txt", "a\\..\\..\\evil.txt", "..", ".", "a\\.\\b", "C:\\evil.txt", "C:evil.txt",
       "\\\\server\\share\\x", "\\\\evil.txt", "a\\\\b", "a/../../evil.txt", "../evil.txt", "/etc/passwd",
       "dir\\", "", "\\", "x.txt:stream", "CON", "nul.txt", "Lpt1", "aux .txt", "dir\\com3\\x", "a\tb", "a\nb",
-      "x?", "x*", "a<b", "a>b", "a|b", "a\"b", "trailing.", "trailing ", "dir.\\x"};
+      "x?", "x*", "a<b", "a>b", "a|b", "a\"b", "trailing.", "trailing ", "dir.\\x", "CONIN$", "conout$",
+      "CLOCK$", "conin$.txt", "dir\\ConOut$\\x"};
   // clang-format on
   for (const char* name : unsafe) {
     EXPECT_FALSE(SafeRelativePath(name, true).has_value()) << '"' << name << '"';
   }
+}
+
+std::string Repeated(const std::string& part, size_t times) {
+  std::string text;
+  for (size_t i = 0; i < times; ++i) text += part;
+  return text;
+}
+
+TEST(ArchiveNames, RegressionNamesPastTheBoundsAreRefused) {
+  const std::string longest(kMaxNameLength, 'n');
+  EXPECT_EQ(SafeRelativePath(longest, true), longest);
+  EXPECT_EQ(SafeRelativePath("\\" + longest, true), longest) << "the leading backslash does not count";
+  EXPECT_FALSE(SafeRelativePath(longest + "n", true).has_value());
+  EXPECT_FALSE(SafeRelativePath(longest + "n", false).has_value());
+
+  const std::string deepest = Repeated("a\\", kMaxNameDepth - 1) + "x";
+  EXPECT_EQ(SafeRelativePath(deepest, true), Native(deepest));
+  EXPECT_FALSE(SafeRelativePath("a\\" + deepest, true).has_value());
+  EXPECT_FALSE(SafeRelativePath("a/" + deepest, false).has_value()) << "whatever is kept of it";
+  EXPECT_FALSE(SafeRelativePath(Repeated("a\\", 20000) + "x", true).has_value());
 }
 
 TEST(ArchiveNames, GetField) {
@@ -78,6 +101,39 @@ TEST(ArchiveNames, MakeDirectoryPathCreatesParentsFirst) {
   EXPECT_THROW(MakeDirectoryPath(temp / Native("file\\sub")), EInvalidDir) << "a file is in the way";
   EXPECT_THROW(MakeDirectoryPath("no-such-relative-root-xq"), EInvalidDir)
       << "a relative path has no known parent";
+}
+
+// The walk up a path once recursed per level, with a copy of the path at each: a path of
+// 20,000 levels took hundreds of megabytes and overflowed a small stack.
+TEST(ArchiveNames, RegressionMakeDirectoryPathTakesConstantStackAtAnyDepth) {
+  const std::string deep =
+      "no-such-relative-root-xq" + Repeated(std::string(1, files::PathDelimiter()) + "a", 20000);
+  std::exception_ptr raised;
+  pthread_attr_t small{};
+  ASSERT_EQ(pthread_attr_init(&small), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&small, 256 * 1024), 0);
+  struct Call {
+    const std::string* path;
+    std::exception_ptr* raised;
+  } call{&deep, &raised};
+  pthread_t thread{};
+  ASSERT_EQ(pthread_create(
+                &thread, &small,
+                [](void* argument) -> void* {
+                  const auto* request = static_cast<Call*>(argument);
+                  try {
+                    MakeDirectoryPath(*request->path);
+                  } catch (...) {
+                    *request->raised = std::current_exception();
+                  }
+                  return nullptr;
+                },
+                &call),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&small);
+  ASSERT_TRUE(raised);
+  EXPECT_THROW(std::rethrow_exception(raised), EInvalidDir) << "the first level is missing";
 }
 
 }  // namespace

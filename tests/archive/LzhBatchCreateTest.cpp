@@ -227,6 +227,29 @@ TEST_F(CreateTest, CollectingEvents) {
   EXPECT_EQ(StoredNames(), (std::vector<std::string>{"a.txt", "sub\\deeper\\c.txt"}));
 }
 
+// Extraction would refuse the name, so the archive is not written with it.
+TEST_F(CreateTest, ANameExtractionWouldRefuseIsNotStored) {
+  std::string deep;
+  for (size_t level = 0; level < archive::kMaxNameDepth; ++level) deep += "d\\";
+  WriteTree(source_, {{"a.txt", Bytes("alpha")}, {deep + "x.txt", Bytes("deep")}});
+  try {
+    batch_.Compress();
+    FAIL() << "no exception";
+  } catch (const EUnsafeName& e) {
+    EXPECT_EQ(e.Message(), "Archive entry " + deep + "x.txt has an unsafe name");
+  }
+  EXPECT_FALSE(fs::exists(archivePath_));
+
+  std::vector<std::string> errors;
+  batch_.OnCollectError = [&](TObject&, const std::string& fileName, TCollectErrorAction& action) {
+    errors.push_back(fileName);
+    action = ceSkip;
+  };
+  batch_.Compress();
+  EXPECT_EQ(errors, std::vector<std::string>{source_ + Native("\\" + deep + "x.txt")});
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"a.txt"});
+}
+
 TEST_F(CreateTest, CancelledCollectingOrPackingWritesNothing) {
   WriteTree(source_, kSmallTree);
   PutFile(BuildArchive({{"old.txt", Bytes("old")}}), "made.qv2");

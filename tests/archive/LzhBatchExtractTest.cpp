@@ -10,6 +10,7 @@
 #include "BatchTestSupport.h"
 #include "archive/ArchiveDates.h"
 #include "archive/ArchiveFiles.h"
+#include "archive/ArchiveNames.h"
 #include "archive/LzhEncoder.h"
 #include "archive/LzhMemory.h"
 #include "support/TestData.h"
@@ -209,7 +210,8 @@ TEST_F(BatchTest, RestoreFileDateAndAttributes) {
 TEST_F(BatchTest, RegressionStoredNamesCannotLeaveTheOutputDirectory) {
   batch_.SetUseDirectoryNames(true);
   for (const char* unsafe : {"..\\evil.txt", "sub\\..\\..\\evil.txt", "../evil.txt", "\\\\evil.txt",
-                             "C:\\evil.txt", "\\\\server\\share\\evil.txt", "CON", "x.txt:stream"}) {
+                             "C:\\evil.txt", "\\\\server\\share\\evil.txt", "CON", "x.txt:stream", "CONIN$",
+                             "conout$", "CLOCK$"}) {
     UseArchive({{"ok.txt", Bytes("ok")}, {unsafe, Bytes("evil")}, {"after.txt", Bytes("after")}});
     EXPECT_EQ(MessageOf<EUnsafeName>([&] { batch_.Extract(); }),
               std::string("Archive entry ") + unsafe + " has an unsafe name");
@@ -223,6 +225,29 @@ TEST_F(BatchTest, RegressionStoredNamesCannotLeaveTheOutputDirectory) {
   UseArchive({{"..\\..\\evil.txt", Bytes("fine")}});
   batch_.Extract();
   EXPECT_EQ(Out("evil.txt"), Bytes("fine"));
+}
+
+std::string Levels(size_t count) {
+  std::string name;
+  for (size_t i = 0; i < count; ++i) name += "a\\";
+  return name + "x";
+}
+
+// A 40 KB archive of one name 20,000 levels deep once took hundreds of megabytes and
+// overflowed the stack while its directories were made.
+TEST_F(BatchTest, RegressionNamesPastTheBoundsAreRefusedBeforeAnythingIsCreated) {
+  batch_.SetUseDirectoryNames(true);
+  for (const std::string& name : {Levels(20000), Levels(archive::kMaxNameDepth), std::string(225, 'n')}) {
+    UseArchive({{name, Bytes("deep")}, {"after.txt", Bytes("after")}});
+    EXPECT_EQ(MessageOf<EUnsafeName>([&] { batch_.Extract(); }), "Archive entry " + name + " has an unsafe name");
+    EXPECT_FALSE(fs::exists(out_)) << name.size();
+    EXPECT_THROW(batch_.Verify(), EUnsafeName);
+    EXPECT_THROW(batch_.CheckNames(), EUnsafeName);
+  }
+  UseArchive({{Levels(archive::kMaxNameDepth - 1), Bytes("deepest")}});
+  batch_.CheckNames();
+  batch_.Extract();
+  EXPECT_EQ(Out(Levels(archive::kMaxNameDepth - 1)), Bytes("deepest"));
 }
 
 TEST_F(BatchTest, RegressionDamagedEntriesAreReportedAndRemoved) {

@@ -11,6 +11,7 @@
 #include "BatchTestSupport.h"
 #include "archive/ArchiveDates.h"
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveNames.h"
 #include "support/TestData.h"
 
 namespace kavrix::testing {
@@ -131,6 +132,51 @@ TEST_F(BatchTest, Win32CollectedAttributesAndDatesAreTheFilesOwn) {
                                                    fields.wMinute, fields.wSecond, fields.wMilliseconds});
   std::string date = GetField(batch_.Contents().Strings(0), '\t', 5);
   EXPECT_EQ(date, archive::FormatDayCount(expected, files::DecimalSeparator()));
+}
+
+// Wine acted on a path of 65,536 + k characters as on its first k, so the entry went to a
+// prefix of its target, outside the target folder; Windows documents such paths as
+// refused. Neither may be relied on: the path is refused before any file call.
+TEST_F(BatchTest, RegressionATargetPathPastMaxPathIsRefused) {
+  const std::string name(150, 'n');
+  const std::string directory = out_ + "\\" + std::string(MAX_PATH - 2 - name.size() - out_.size(), 'd');
+  ASSERT_EQ(directory.size() + 1 + name.size(), size_t{MAX_PATH}) << "one character past the limit";
+  batch_.SetOutputDirectory(directory);
+  UseArchive({{name, Bytes("long")}});
+  EXPECT_EQ(MessageOf<EUnsafeName>([&] { batch_.Extract(); }), "Archive entry " + name + " has an unsafe name");
+  EXPECT_FALSE(fs::exists(out_)) << "nothing is created, not even the target folder";
+
+  batch_.SetOutputDirectory(directory.substr(0, directory.size() - 1));
+  batch_.Extract();
+  EXPECT_EQ(ReadFileBytes(directory.substr(0, directory.size() - 1) + "\\" + name), Bytes("long"));
+}
+
+TEST_F(BatchTest, RegressionAReparsePointBelowTheTargetIsNotFollowed) {
+  const std::string outside = temp_ / "outside";
+  ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(out_.c_str(), nullptr));
+  if (!CreateSymbolicLinkA(OutPath("sub").c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    GTEST_SKIP() << "no symbolic links here (error " << GetLastError() << ")";
+  }
+  batch_.SetUseDirectoryNames(true);
+  UseArchive({{"sub\\new\\x.txt", Bytes("evil")}});
+  EXPECT_EQ(MessageOf<ENotPlainTarget>([&] { batch_.Extract(); }),
+            "Cannot write to " + OutPath("sub\\new\\x.txt") + ". A link or a special file is in the way");
+  EXPECT_TRUE(fs::is_empty(outside));
+}
+
+TEST_F(BatchTest, RegressionAShortNameIsNotTakenForAnotherFolder) {
+  const std::string folder = OutPath("Long folder name");
+  ASSERT_TRUE(fs::create_directories(folder));
+  char shortPath[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameA(folder.c_str(), shortPath, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::string alias = archive::ExtractFileName(shortPath);
+  if (alias == "Long folder name") GTEST_SKIP() << "this file system keeps no short names";
+  batch_.SetUseDirectoryNames(true);
+  UseArchive({{alias + "\\x.txt", Bytes("aliased")}});
+  EXPECT_THROW(batch_.Extract(), ENotPlainTarget) << alias;
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(BatchTest, Win32NoHandleOutlivesItsOperation) {

@@ -16,17 +16,33 @@ constexpr std::array kCommands{
     Command{"decode", "IN OUT", "unpack the raw LZH stream IN into OUT", {}, RunDecode},
     Command{"create", "ARCHIVE DIR", "pack every file below DIR into ARCHIVE, named relative to DIR",
             {}, RunCreate},
-    Command{"list", "ARCHIVE", "print one line per entry: name, size, packed size, attributes, date",
+    Command{"list", "ARCHIVE",
+            "print one line per entry: name, size, packed size, attributes, date; fails if the\n"
+            "directory is damaged or a name would be refused by extract",
             {}, RunList},
     Command{"extract", "ARCHIVE DIR",
             "unpack ARCHIVE into DIR, with directories, dates and attributes (replaces files)", {},
             RunExtract},
-    Command{"test", "ARCHIVE", "decode every entry without writing; fails unless all are whole", {}, RunTest},
+    Command{"test", "ARCHIVE",
+            "decode every entry without writing; checks that the directory reads whole, that\n"
+            "every name is safe to extract and that each entry decodes to its stored size.\n"
+            "The format has no checksums: damage that keeps every size passes",
+            {}, RunTest},
     Command{"sfx", "STUB.exe ARCHIVE OUT.exe",
             "write STUB.exe followed by ARCHIVE as OUT.exe, its string 1 set to where ARCHIVE begins", {},
             RunSfx},
     Command{"help", "[COMMAND]", "show this help, or the usage of COMMAND", {}, RunHelp},
 };
+
+// A summary's lines, each after `indent`.
+void PrintSummary(std::string_view summary, std::string_view indent) {
+  for (size_t start = 0; start < summary.size();) {
+    const size_t end = std::min(summary.find('\n', start), summary.size());
+    std::printf("%.*s%.*s\n", static_cast<int>(indent.size()), indent.data(), static_cast<int>(end - start),
+                summary.data() + start);
+    start = end + 1;
+  }
+}
 
 }  // namespace
 
@@ -96,9 +112,9 @@ const Command* FindCommand(std::string_view name) {
 void PrintHelp() {
   std::printf("usage: kvarc COMMAND [ARGUMENTS]\n\nCommands:\n");
   for (const Command& command : kCommands) {
-    std::printf("  %.*s %.*s\n      %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
-                static_cast<int>(command.synopsis.size()), command.synopsis.data(),
-                static_cast<int>(command.summary.size()), command.summary.data());
+    std::printf("  %.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+                static_cast<int>(command.synopsis.size()), command.synopsis.data());
+    PrintSummary(command.summary, "      ");
   }
   std::printf(
       "\nA raw LZH stream is the packed data alone, without an archive header. An ARCHIVE\n"
@@ -111,9 +127,9 @@ void PrintHelp() {
 }
 
 void PrintUsage(const Command& command) {
-  std::printf("usage: kvarc %.*s %.*s\n  %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
-              static_cast<int>(command.synopsis.size()), command.synopsis.data(),
-              static_cast<int>(command.summary.size()), command.summary.data());
+  std::printf("usage: kvarc %.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+              static_cast<int>(command.synopsis.size()), command.synopsis.data());
+  PrintSummary(command.summary, "  ");
 }
 
 void RunHelp(const CommandLine& line) {

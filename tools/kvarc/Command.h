@@ -56,7 +56,7 @@ class CommandLine {
 struct Command {
   std::string_view name;
   std::string_view synopsis;  // what follows the name in a usage line
-  std::string_view summary;
+  std::string_view summary;  // lines separated by '\n', printed indented
   std::span<const Option> options;
   // Throws UsageError, ToolError, or the archive component's exceptions.
   void (*run)(const CommandLine& line);

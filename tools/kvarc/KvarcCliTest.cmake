@@ -242,7 +242,10 @@ else()
     list(APPEND packedSizes ${CMAKE_MATCH_1})
   endforeach()
 endif()
-Kvarc(EXIT 0 ARGS test "${archive}")
+# test says what it checked, and that damage keeping every size goes unseen.
+Kvarc(EXIT 0 STDOUT "^5 entries: directory read whole, names safe, each entry decodes to its stored size\r?\n\\(the format has no checksums"
+      ARGS test "${archive}")
+Kvarc(EXIT 0 STDOUT "The format has no checksums: damage that keeps every size passes" ARGS help test)
 Kvarc(EXIT 0 ARGS extract "${archive}" "${WORK_DIR}/out/new")
 ExpectSameTree("${tree}" "${WORK_DIR}/out/new")
 
@@ -305,6 +308,34 @@ ExpectMissing("${WORK_DIR}/out/missing")
 Kvarc(EXIT 1 STDERR "kvarc: '.*sample.bin' is not a directory"
       ARGS create "${WORK_DIR}/x.qv2" "${sampleFile}")
 Kvarc(EXIT 1 STDERR "kvarc: '.*sample.bin' is not a directory" ARGS extract "${archive}" "${sampleFile}")
+
+# Names extraction refuses fail list and test too, and extract writes nothing. Each
+# archive holds one entry, written with printf (CMake strings hold no zero bytes).
+function(ExpectRefusedName label name)
+  string(LENGTH "${name}" length)
+  math(EXPR length "${length} + 0" OUTPUT_FORMAT HEXADECIMAL)
+  string(REGEX REPLACE "^0x(.)$" "0\\1" length "${length}")  # printf takes two hex digits
+  string(REGEX REPLACE "^0x" "" length "${length}")
+  string(REPLACE "\\" "\\\\" nameFormat "${name}")
+  set(file "${WORK_DIR}/refused-${label}.qv2")
+  execute_process(COMMAND printf "\\001\\006\\x${length}${nameFormat}\\002\\001\\002\\000\\002\\000\\002\\000\\002\\000\\000"
+                  OUTPUT_FILE "${file}")
+  string(REGEX REPLACE "([][\\$.()*+?^])" "\\\\\\1" nameRegex "${name}")
+  set(refused "kvarc: Archive entry ${nameRegex} has an unsafe name")
+  Kvarc(EXIT 1 STDOUT "^${nameRegex}\t1\t0\t0\t0" STDERR "${refused}" ARGS list "${file}")
+  Kvarc(EXIT 1 STDERR "${refused}" ARGS test "${file}")
+  Kvarc(EXIT 1 STDERR "${refused}" ARGS extract "${file}" "${WORK_DIR}/out/refused-${label}")
+  ExpectMissing("${WORK_DIR}/out/refused-${label}")
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+ExpectRefusedName(traversal "..\\x.txt")
+ExpectRefusedName(conin "CONIN$")
+ExpectRefusedName(conout "conout$.txt")
+ExpectRefusedName(clock "CLOCK$")
+string(REPEAT "a\\" 64 deep)
+ExpectRefusedName(deep "${deep}x")
+string(REPEAT "n" 225 long)
+ExpectRefusedName(long "${long}")
 
 # An entry named like the archive being read is not extracted over it.
 file(WRITE "${WORK_DIR}/self/self.qv2" "an entry")

@@ -1,4 +1,5 @@
-// kvarc list: the component's contents lines as they are, so scripts see what setup sees.
+// kvarc list: the component's contents lines as they are, so scripts see what setup sees,
+// then a failure for a directory that did not read whole or a name extraction refuses.
 
 #include <cstdio>
 
@@ -19,6 +20,7 @@ void RunList(const CommandLine& line) {
     std::fputc('\n', stdout);
   }
   RequireValidArchive(batch);
+  batch.CheckNames();
 }
 
 }  // namespace kavrix::kvarc
