@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <utility>
 
 #include "archive/ArchiveFiles.h"
+#include "archive/CodePage1252.h"
 #include "archive/PeResources.h"
 
 namespace kavrix::files {
@@ -36,6 +38,13 @@ bool IsRootPath(std::string_view path) noexcept {
   return path.find_first_not_of('/') == std::string_view::npos;
 }
 bool FileNamesIgnoreCase() noexcept { return false; }
+
+std::optional<std::string> ToArchiveName(std::string_view path) {
+  if (path.find('\\') != std::string_view::npos) return std::nullopt;
+  std::optional<std::string> name = archive::Utf8ToCodePage1252(path);
+  if (name) std::replace(name->begin(), name->end(), '/', '\\');
+  return name;
+}
 
 std::string ExpandFileName(const std::string& path) {
   if (path.empty()) return path;
