@@ -10,13 +10,15 @@ set(build ${WORK_DIR}/build)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(WRITE ${product}/a.txt "alpha")
 
-execute_process(
-  COMMAND ${CMAKE_COMMAND} -S ${KAVRIX_SOURCE_DIR}/tests/payload/packstep -B ${build} -G ${GENERATOR}
-          -DKAVRIX_SOURCE_DIR=${KAVRIX_SOURCE_DIR} -DPRODUCT_DIR=${product} -DKVPAYLOAD=${KVPAYLOAD}
-  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "configuring the packing step failed:\n${output}")
-endif()
+function(configure productDir)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -S ${KAVRIX_SOURCE_DIR}/tests/payload/packstep -B ${build} -G ${GENERATOR}
+            -DKAVRIX_SOURCE_DIR=${KAVRIX_SOURCE_DIR} -DPRODUCT_DIR=${productDir} -DKVPAYLOAD=${KVPAYLOAD}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "configuring the packing step failed:\n${output}")
+  endif()
+endfunction()
 
 # build(<what it should do> <expected result: 0 or FAILED> <text the output must hold or "">)
 function(build what expected expectedText)
@@ -42,6 +44,10 @@ function(build what expected expectedText)
   endif()
 endfunction()
 
+# The other folder is older than the first build's outputs.
+file(WRITE ${WORK_DIR}/other/a.txt "alpha")
+file(WRITE ${WORK_DIR}/other/b.txt "beta")
+configure(${product})
 build("first build" 0 "${product}: 1 files")
 build("nothing changed" 0 "")
 file(WRITE ${product}/docs/b.txt "beta")
@@ -50,6 +56,8 @@ file(WRITE ${product}/docs/b.txt "beta, longer")
 build("a file changed" 0 "${product}: 2 files")
 file(REMOVE_RECURSE ${product}/docs)
 build("a folder removed" 0 "${product}: 1 files")
-file(CREATE_LINK nowhere ${product}/dangling SYMBOLIC)
+configure(${WORK_DIR}/other)
+build("another folder" 0 "${WORK_DIR}/other: 2 files")
+file(CREATE_LINK nowhere ${WORK_DIR}/other/dangling SYMBOLIC)
 build("a dangling link" FAILED
-      "kvpayload: the symbolic link '${product}/dangling' leads to 'nowhere', which does not exist")
+      "kvpayload: the symbolic link '${WORK_DIR}/other/dangling' leads to 'nowhere', which does not exist")
