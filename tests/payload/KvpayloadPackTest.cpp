@@ -2,13 +2,13 @@
 // reason it stops with for what an installer cannot carry. The real program runs, so the
 // exit status and the exact text the build shows are what is checked.
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -63,15 +63,21 @@ class PackTest : public ::testing::Test {
   Outcome Pack(bool asNobody = false) {
     const fs::path out = temp_.Path() / "stdout.txt";
     const fs::path err = temp_.Path() / "stderr.txt";
-    const std::vector<std::string> args = {KAVRIX_KVPAYLOAD, "pack", "--depfile", (build_ / "product.d").string(),
-                                           product_.string(), (build_ / "product.qv2").string(),
+    const std::vector<std::string> args = {KAVRIX_KVPAYLOAD,
+                                           "pack",
+                                           "--depfile",
+                                           (build_ / "product.d").string(),
+                                           product_.string(),
+                                           (build_ / "product.qv2").string(),
                                            (build_ / "TFORM1.bin").string()};
     const pid_t child = fork();
     if (child == 0) {
       const int outFile = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
       const int errFile = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
       if (outFile < 0 || errFile < 0 || dup2(outFile, 1) < 0 || dup2(errFile, 2) < 0) _exit(126);
-      if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(126);
+      if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+        _exit(126);
+      }
       std::vector<char*> argv;
       for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
       argv.push_back(nullptr);
@@ -180,7 +186,8 @@ TEST_F(PackTest, SizesPastTheArchiveLimitsAreRefusedWithTheFigure) {
   fs::resize_file(product_ / "huge.bin", uintmax_t{3} << 29);
   Write("huge2.bin", "");
   fs::resize_file(product_ / "huge2.bin", uintmax_t{3} << 29);
-  ExpectRefused("the product's files have 3221225472 bytes together, more than the 2147483647 an archive can hold");
+  ExpectRefused(
+      "the product's files have 3221225472 bytes together, more than the 2147483647 an archive can hold");
 }
 
 TEST_F(PackTest, EmptyFilesAreCarriedEmptyFoldersReportedAsDropped) {
@@ -191,8 +198,10 @@ TEST_F(PackTest, EmptyFilesAreCarriedEmptyFoldersReportedAsDropped) {
   const Outcome outcome = Pack();
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out.substr(0, outcome.out.find("kvpayload: " + product_.string() + ":")),
-            "kvpayload: " + P("blank") + ": an empty folder, not carried (the archive holds files only)\n"
-            "kvpayload: " + P("hollow") + ": an empty folder, not carried (the archive holds files only)\n");
+            "kvpayload: " + P("blank") +
+                ": an empty folder, not carried (the archive holds files only)\n"
+                "kvpayload: " +
+                P("hollow") + ": an empty folder, not carried (the archive holds files only)\n");
   EXPECT_EQ(Packed(), (Entries{{"a.txt", "1"}, {"empty.dat", "0"}}));
 
   fs::remove(product_ / "a.txt");
@@ -206,9 +215,9 @@ TEST_F(PackTest, DependencyFileNamesEveryFolderAndFileEscapedForMake) {
   const Outcome outcome = Pack();
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::string root = product_.string();
-  EXPECT_EQ(ReadText(build_ / "product.d"), (build_ / "product.qv2").string() + ": \\\n  " + root + " \\\n  " +
-                                                root + "/d\\#1 \\\n  " + root + "/a\\ b.txt \\\n  " + root +
-                                                "/d\\#1/x$$.txt\n");
+  EXPECT_EQ(ReadText(build_ / "product.d"), (build_ / "product.qv2").string() + ": \\\n  " + root +
+                                                " \\\n  " + root + "/d\\#1 \\\n  " + root +
+                                                "/a\\ b.txt \\\n  " + root + "/d\\#1/x$$.txt\n");
 }
 
 }  // namespace

@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
+#include "ProductFolder.h"
 #include "archive/FStorage.h"
 #include "archive/Lzh_btch.h"
 #include "archive/PayloadForm.h"
-#include "ProductFolder.h"
 
 namespace kavrix::payload {
 namespace {
@@ -62,7 +62,9 @@ std::string MakeEscaped(const std::string& path) {
 void WriteDependencyFile(const fs::path& path, const fs::path& target, const ProductFolder& folder) {
   std::string text = MakeEscaped(fs::absolute(target).string()) + ":";
   for (const std::vector<std::string>* paths : {&folder.folders, &folder.files}) {
-    for (const std::string& dependency : *paths) text += " \\\n  " + MakeEscaped(fs::absolute(dependency).string());
+    for (const std::string& dependency : *paths) {
+      text += " \\\n  " + MakeEscaped(fs::absolute(dependency).string());
+    }
   }
   text += "\n";
   WriteWholeFile(path, {text.begin(), text.end()});
@@ -76,7 +78,8 @@ void Pack(const std::string& productDir, const std::string& archive, const std::
   }
   const ProductFolder folder = ScanProductFolder(productDir);
   for (const std::string& empty : folder.emptyFolders) {
-    std::printf("kvpayload: %s: an empty folder, not carried (the archive holds files only)\n", empty.c_str());
+    std::printf("kvpayload: %s: an empty folder, not carried (the archive holds files only)\n",
+                empty.c_str());
   }
   TLZHBatch batch;
   batch.SetArchiveFileName(archive);

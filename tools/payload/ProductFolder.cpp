@@ -73,6 +73,7 @@ class FolderScan {
       const fs::path target = RealPathOf(entry, real);
       std::error_code error;
       const fs::file_status status = fs::status(entry, error);
+      if (error) Refuse("cannot read " + Quoted(entry) + ": " + error.message());
       if (fs::is_regular_file(status)) {
         AddFile(entry);
         holdsFiles = true;
@@ -109,7 +110,8 @@ class FolderScan {
     }
     if (error) Refuse("the symbolic link " + Quoted(entry) + " cannot be followed: " + error.message());
     if (!IsWithin(real, realRoot_)) {
-      Refuse("the symbolic link " + Quoted(entry) + " leads to " + Quoted(real) + ", outside the product folder");
+      Refuse("the symbolic link " + Quoted(entry) + " leads to " + Quoted(real) +
+             ", outside the product folder");
     }
     return real;
   }
@@ -134,10 +136,12 @@ class FolderScan {
   void CheckName(const fs::path& path) const {
     const std::optional<std::string> stored = files::ToArchiveName(path.lexically_relative(root_).string());
     if (!stored) {
-      Refuse("the name " + Quoted(path) + " has characters that the archive's names (Windows code page 1252) "
-             "cannot carry");
+      Refuse("the name " + Quoted(path) +
+             " has characters that the archive's names (Windows code page 1252) cannot carry");
     }
-    if (!archive::SafeRelativePath(*stored, true)) Refuse("the name " + Quoted(path) + " cannot be installed on Windows");
+    if (!archive::SafeRelativePath(*stored, true)) {
+      Refuse("the name " + Quoted(path) + " cannot be installed on Windows");
+    }
   }
 
   fs::path root_;
