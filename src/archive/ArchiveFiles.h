@@ -43,6 +43,12 @@ bool IsRootPath(std::string_view path) noexcept;
 // Whether names differing only in letter case name the same file.
 bool FileNamesIgnoreCase() noexcept;
 
+// The stored form of a path in the platform's form: backslashes between its elements,
+// text in Windows code page 1252. Nothing when the path cannot be carried that way: on
+// POSIX, where names are UTF-8, a name with a character outside the code page or with a
+// backslash, which would split the name in two on Windows.
+std::optional<std::string> ToArchiveName(std::string_view path);
+
 // The full path of `path` relative to the current directory, "." and ".." resolved; ""
 // stays "".
 std::string ExpandFileName(const std::string& path);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "archive/ArchiveFiles.h"
+#include "archive/CodePage1252.h"
 #include "archive/PeResources.h"
 
 namespace kavrix::files {
@@ -100,6 +101,13 @@ bool IsRootPath(std::string_view path) noexcept {
   return path.find_first_not_of('/') == std::string_view::npos;
 }
 bool FileNamesIgnoreCase() noexcept { return false; }
+
+std::optional<std::string> ToArchiveName(std::string_view path) {
+  if (path.find('\\') != std::string_view::npos) return std::nullopt;
+  std::optional<std::string> name = archive::Utf8ToCodePage1252(path);
+  if (name) std::replace(name->begin(), name->end(), '/', '\\');
+  return name;
+}
 
 std::string ExpandFileName(const std::string& path) {
   if (path.empty()) return path;

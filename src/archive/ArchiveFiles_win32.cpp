@@ -84,6 +84,14 @@ bool IsRootPath(std::string_view path) noexcept {
 
 bool FileNamesIgnoreCase() noexcept { return true; }
 
+// The ANSI calls give names in the system's code page already; that is 1252 on the
+// Western systems the archive's names assume.
+std::optional<std::string> ToArchiveName(std::string_view path) {
+  std::string name(path);
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
 std::string ExpandFileName(const std::string& path) {
   if (path.empty()) return path;
   std::string full(MAX_PATH, '\0');

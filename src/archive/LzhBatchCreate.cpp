@@ -33,11 +33,6 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
                                                   : directory + files::PathDelimiter() + name;
 }
 
-std::string ToStoredSeparators(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t sizeHint) {
   files::File file = files::File::OpenForReading(path);
   if (!file.IsOpen()) throw EFileOpenError(path);
@@ -173,10 +168,10 @@ std::vector<TLZHBatch::SourceFile> TLZHBatch::DescribeFiles(const std::vector<st
 }
 
 std::optional<std::string> TLZHBatch::StoredName(const std::string& path) const {
-  std::string name;
+  std::optional<std::string> name;
   switch (directoryInfo_) {
     case diNone:
-      name = archive::ExtractFileName(path);
+      name = files::ToArchiveName(archive::ExtractFileName(path));
       break;
     case diRelativePath: {
       std::string root = files::ExpandFileName(rootDirectory_.empty() ? "." : rootDirectory_);
@@ -184,14 +179,16 @@ std::optional<std::string> TLZHBatch::StoredName(const std::string& path) const 
       if (path.size() <= root.size() || FileNameKey(path.substr(0, root.size())) != FileNameKey(root)) {
         return std::nullopt;  // not below the root
       }
-      name = ToStoredSeparators(path.substr(root.size()));
+      name = files::ToArchiveName(path.substr(root.size()));
       break;
     }
     case diFullPath: {
       const bool hasDrive = files::PathDelimiter() == '\\' && path.size() >= 2 && path[1] == ':';
-      name = ToStoredSeparators(path.substr(hasDrive ? 2 : 0));
-      name.erase(0, std::min(name.find_first_not_of('\\'), name.size()));
-      name.insert(0, 1, '\\');
+      name = files::ToArchiveName(path.substr(hasDrive ? 2 : 0));
+      if (name) {
+        name->erase(0, std::min(name->find_first_not_of('\\'), name->size()));
+        name->insert(0, 1, '\\');
+      }
       break;
     }
   }

@@ -251,14 +251,15 @@ class TLZHBatch : public TCustomLZHCompressor {
   // then re-reads the contents. Entries go in path order, ignoring letter case; the
   // archive file itself is never collected. OnCollecting is asked for each file found,
   // OnCollectError for each that is missing, unreadable, larger than 2 GB, not below
-  // RootDirectory (diRelativePath) or whose stored name would be unsafe (EUnsafeName
-  // with that name when not skipped) or taken twice;
+  // RootDirectory (diRelativePath) or whose stored name would be taken twice or falls
+  // outside code page 1252, the stored names' text; a stored name the extraction would
+  // refuse raises EUnsafeName with that name unless OnCollectError skips it.
   // OnDoneCollecting then gets the count and total size; OnProgress follows each file
   // packed. Nothing is written when collecting or packing is cancelled or fails, or
   // CheckExisting(archive) says no; an existing archive is replaced only by a complete
-  // new one. Raises ECollectError, EFileOpenError, EFileReadError, EFileExist,
-  // EInvalidArchive or EDamagedEntry (adding to a damaged archive), EFileCreateError or
-  // EFileWriteError.
+  // new one. Raises ECollectError, EUnsafeName, EFileOpenError, EFileReadError,
+  // EFileExist, EInvalidArchive or EDamagedEntry (adding to a damaged archive),
+  // EFileCreateError or EFileWriteError.
   void Compress();
 
  protected:

@@ -1,11 +1,18 @@
 // kvpayload: the build's payload steps for setup.exe.
 //
-//   kvpayload pack PRODUCT_DIR ARCHIVE FORM   pack the product tree (relative names,
-//                                             recursive) and save the backdrop form's
-//                                             data holding that archive
-//   kvpayload check SETUP_EXE ARCHIVE         verify that the form data inside SETUP_EXE
-//                                             holds exactly ARCHIVE and that every entry
-//                                             decodes to its stored size
+//   kvpayload pack [--depfile DEPFILE] PRODUCT_DIR ARCHIVE FORM
+//       pack the product tree (relative names, recursive) and save the backdrop form's
+//       data holding that archive. Symbolic links to files and folders inside the tree
+//       are followed and stored under the link's name; links that dangle or leave the
+//       tree, unreadable entries, names the archive cannot carry and sizes past its
+//       32-bit limits stop the packing with a one-line reason. Empty files are carried;
+//       empty folders are not (the archive holds files only): each is reported on
+//       standard output as dropped. With --depfile, also writes a make-style
+//       dependency file naming every file and folder packed, for the build to know when
+//       to pack again.
+//   kvpayload check SETUP_EXE ARCHIVE
+//       verify that the form data inside SETUP_EXE holds exactly ARCHIVE and that every
+//       entry decodes to its stored size
 //
 // Exit status: 0 success, 1 failure (with a one-line reason), 2 usage error.
 
@@ -18,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductFolder.h"
 #include "archive/FStorage.h"
 #include "archive/Lzh_btch.h"
 #include "archive/PayloadForm.h"
@@ -39,14 +47,46 @@ void WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   if (!out.flush()) throw std::runtime_error("cannot write '" + path.string() + "'");
 }
 
-void Pack(const std::string& productDir, const std::string& archive, const std::string& form) {
-  if (!fs::is_directory(productDir)) throw std::runtime_error("no product folder '" + productDir + "'");
-  fs::remove(archive);
+// Make's syntax: a space, '#' and '$' in a path would otherwise end or change it.
+std::string MakeEscaped(const std::string& path) {
+  std::string escaped;
+  for (const char c : path) {
+    if (c == ' ' || c == '#') escaped += '\\';
+    if (c == '$') escaped += '$';
+    escaped += c;
+  }
+  return escaped;
+}
+
+// Files and folders both: a folder's time changes when an entry is added or removed.
+void WriteDependencyFile(const fs::path& path, const fs::path& target, const ProductFolder& folder) {
+  std::string text = MakeEscaped(fs::absolute(target).string()) + ":";
+  for (const std::vector<std::string>* paths : {&folder.folders, &folder.files}) {
+    for (const std::string& dependency : *paths) {
+      text += " \\\n  " + MakeEscaped(fs::absolute(dependency).string());
+    }
+  }
+  text += "\n";
+  WriteWholeFile(path, {text.begin(), text.end()});
+}
+
+void Pack(const std::string& productDir, const std::string& archive, const std::string& form,
+          const std::string& dependencyFile) {
+  // A failed pack leaves nothing that a later build could take for its result.
+  for (const std::string& output : {archive, form, dependencyFile}) {
+    if (!output.empty()) fs::remove(output);
+  }
+  const ProductFolder folder = ScanProductFolder(productDir);
+  for (const std::string& empty : folder.emptyFolders) {
+    std::printf("kvpayload: %s: an empty folder, not carried (the archive holds files only)\n",
+                empty.c_str());
+  }
   TLZHBatch batch;
   batch.SetArchiveFileName(archive);
   batch.SetRootDirectory(productDir);
-  batch.InputFiles().Add(productDir);
-  batch.SetRecurseDirectories(true);
+  // The scan has walked the tree by its rules for links; the archive takes the files it
+  // found rather than walking again.
+  for (const std::string& file : folder.files) batch.InputFiles().Add(file);
   batch.SetDirectoryInfo(diRelativePath);
   batch.Compress();
   if (!batch.ValidArchive() || batch.Contents().Count() == 0) {
@@ -61,6 +101,7 @@ void Pack(const std::string& productDir, const std::string& archive, const std::
   std::vector<uint8_t> stream;
   WritePayloadForm(storage, stream);
   WriteWholeFile(form, stream);
+  if (!dependencyFile.empty()) WriteDependencyFile(dependencyFile, archive, folder);
   std::printf("kvpayload: %s: %d files, %d bytes packed into the form data\n", productDir.c_str(),
               batch.Contents().Count(), storage.DataSize());
 }
@@ -82,8 +123,12 @@ std::string OneLine(std::string text) {
 }
 
 int Run(const std::vector<std::string>& args) {
+  if (args.size() == 6 && args[0] == "pack" && args[1] == "--depfile") {
+    Pack(args[3], args[4], args[5], args[2]);
+    return 0;
+  }
   if (args.size() == 4 && args[0] == "pack") {
-    Pack(args[1], args[2], args[3]);
+    Pack(args[1], args[2], args[3], {});
     return 0;
   }
   if (args.size() == 3 && args[0] == "check") {
@@ -91,7 +136,7 @@ int Run(const std::vector<std::string>& args) {
     return 0;
   }
   std::fprintf(stderr,
-               "usage: kvpayload pack PRODUCT_DIR ARCHIVE FORM\n"
+               "usage: kvpayload pack [--depfile DEPFILE] PRODUCT_DIR ARCHIVE FORM\n"
                "       kvpayload check SETUP_EXE ARCHIVE\n");
   return 2;
 }
