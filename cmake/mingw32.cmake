@@ -1,12 +1,3 @@
-# Cross toolchain: 32-bit Windows PE through MinGW-w64. The posix thread model is
-# needed for std::mutex/std::thread, which GoogleTest uses.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Cross toolchain: 32-bit Windows PE, the build that ships.
+set(KAVRIX_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/MinGWToolchain.cmake)
