@@ -158,6 +158,11 @@ TEST_F(BatchTest, RegressionAReparsePointBelowTheTargetIsNotFollowed) {
   if (!CreateSymbolicLinkA(OutPath("sub").c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
     GTEST_SKIP() << "no symbolic links here (error " << GetLastError() << ")";
   }
+  // Windows marks every symbolic link and junction as a reparse point; Wine 8 makes the
+  // link but does not say so, and the extraction relies on what the system says.
+  if (!(GetFileAttributesA(OutPath("sub").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    GTEST_SKIP() << "this system does not mark the link it made as a reparse point";
+  }
   batch_.SetUseDirectoryNames(true);
   UseArchive({{"sub\\new\\x.txt", Bytes("evil")}});
   EXPECT_EQ(MessageOf<ENotPlainTarget>([&] { batch_.Extract(); }),
