@@ -278,18 +278,21 @@ std::optional<PeStringLocation> LocatePeStringResource(std::span<const uint8_t> 
   return PeStringLocation{*offset, spot->length};
 }
 
+namespace {
 
-std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
-                                                       const std::string& name) {
+// The bytes of the resource of type `type` that `pick` chooses among the type's entries.
+std::optional<std::vector<uint8_t>> ReadResourceData(
+    std::span<const uint8_t> file, uint32_t type,
+    const std::function<std::optional<uint32_t>(const PeImage&, const std::vector<ResourceEntry>&)>& pick) {
   const ReadAtFunction readAt = MemoryReader(file);
   PeImage image(readAt);
   if (!image.Open()) return std::nullopt;
   const auto root = image.ReadDirectory(0);
   const std::optional<uint32_t> types = root ? Subdirectory(*root, type) : std::nullopt;
   const auto typeEntries = types ? image.ReadDirectory(*types) : std::nullopt;
-  const std::optional<uint32_t> named = typeEntries ? NamedEntry(image, *typeEntries, name) : std::nullopt;
-  if (!named || (*named & kSubdirectoryFlag) == 0) return std::nullopt;
-  const auto languages = image.ReadDirectory(*named & ~kSubdirectoryFlag);
+  const std::optional<uint32_t> picked = typeEntries ? pick(image, *typeEntries) : std::nullopt;
+  if (!picked) return std::nullopt;
+  const auto languages = image.ReadDirectory(*picked);
   const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
   uint32_t rva = 0;
   uint32_t size = 0;
@@ -301,6 +304,24 @@ std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> 
   std::vector<uint8_t> bytes(size);
   if (!image.ReadRva(rva, bytes)) return std::nullopt;
   return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       const std::string& name) {
+  return ReadResourceData(file, type, [&name](const PeImage& image, const std::vector<ResourceEntry>& entries) {
+    const std::optional<uint32_t> named = NamedEntry(image, entries, name);
+    return named && (*named & kSubdirectoryFlag) != 0 ? std::optional<uint32_t>(*named & ~kSubdirectoryFlag)
+                                                      : std::nullopt;
+  });
+}
+
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       uint16_t id) {
+  return ReadResourceData(file, type, [id](const PeImage&, const std::vector<ResourceEntry>& entries) {
+    return Subdirectory(entries, id);
+  });
 }
 
 }  // namespace kavrix::archive
