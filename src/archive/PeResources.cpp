@@ -210,9 +210,10 @@ std::optional<StringSpot> FindString(const PeImage& image, uint16_t id) {
       typeEntries ? Subdirectory(*typeEntries, uint32_t{id} / kStringsPerBlock + 1u) : std::nullopt;
   const auto languages = block ? image.ReadDirectory(*block) : std::nullopt;
   const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
+  if (!data) return std::nullopt;
   uint32_t blockRva = 0;
   uint32_t blockSize = 0;
-  if (!data || !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, blockRva) ||
+  if (!image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, blockRva) ||
       !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data + 4, blockSize)) {
     return std::nullopt;
   }
@@ -294,9 +295,10 @@ std::optional<std::vector<uint8_t>> ReadResourceData(
   if (!picked) return std::nullopt;
   const auto languages = image.ReadDirectory(*picked);
   const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
+  if (!data) return std::nullopt;
   uint32_t rva = 0;
   uint32_t size = 0;
-  if (!data || !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, rva) ||
+  if (!image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, rva) ||
       !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data + 4, size)) {
     return std::nullopt;
   }
