@@ -66,13 +66,14 @@ if [ -n "$cert" ]; then
 else
   signature="not signed"
 fi
+delivered=$setup
 if [ -n "$out" ]; then
   mkdir -p "$(dirname "$out")"
   cp "$setup" "$out"
-  setup=$out
+  delivered=$out
 fi
 
-echo "setup.exe: $(absolute "$setup")"
-echo "size:      $(stat -c %s "$setup") bytes"
+echo "setup.exe: $(absolute "$delivered")"
+echo "size:      $(stat -c %s "$delivered") bytes"
 echo "payload:   ${summary#kvpayload: *carries }"
 echo "signature: $signature"
