@@ -1,4 +1,5 @@
-# kavrix_pack_product(<product dir> <kvpayload> <output dir> [DEPENDS <targets or files>...])
+# kavrix_pack_product(<product dir> <kvpayload> <output dir> [OPTIONS <kvpayload pack options>...]
+#                     [DEPENDS <targets or files>...])
 # Packs the product folder into <output dir>/product.qv2 and saves the backdrop form's
 # data holding it as <output dir>/TFORM1.bin.
 #
@@ -10,12 +11,12 @@
 # where a dangling link stopped the build with "No rule to make target" before kvpayload
 # could say what is wrong with the folder.
 function(kavrix_pack_product productDir kvpayload outputDir)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "OPTIONS;DEPENDS" ${ARGN})
   file(MAKE_DIRECTORY ${outputDir})
   add_custom_command(
     OUTPUT ${outputDir}/product.qv2 ${outputDir}/TFORM1.bin
     # Relative names: the storage keeps the name it loaded from in the form data.
-    COMMAND ${kvpayload} pack --depfile ${outputDir}/product.d ${productDir} product.qv2 TFORM1.bin
+    COMMAND ${kvpayload} pack --depfile ${outputDir}/product.d ${ARG_OPTIONS} ${productDir} product.qv2 TFORM1.bin
     WORKING_DIRECTORY ${outputDir}
     DEPFILE ${outputDir}/product.d
     DEPENDS ${ARG_DEPENDS}

@@ -11,6 +11,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   fp-utils-3.2.2  # chmcmd, which compiles the product's help file
+  osslsigncode openssl  # signing the shipped programs, and the signing test
 )
 
 missing=()

@@ -190,6 +190,15 @@ void WriteDirectory(std::span<const DirectoryEntry> entries, std::vector<uint8_t
   writer.WriteListEnd();
 }
 
+ByteSource MemorySource(std::span<const uint8_t> bytes, size_t& position) {
+  return [bytes, &position](std::span<uint8_t> out) {
+    if (position > bytes.size() || out.size() > bytes.size() - position) return false;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position), out.size(), out.begin());
+    position += out.size();
+    return true;
+  };
+}
+
 std::optional<uint32_t> ReadDirectory(const ByteSource& source,
                                       const std::function<void(DirectoryEntry&&)>& onEntry) {
   ValueReader reader(source);

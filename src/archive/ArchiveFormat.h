@@ -56,6 +56,10 @@ void WriteDirectory(std::span<const DirectoryEntry> entries, std::vector<uint8_t
 // Fills `bytes` completely and returns true, or returns false (end of data or error).
 using ByteSource = std::function<bool(std::span<uint8_t> bytes)>;
 
+// Reads `bytes` from `position` on, advancing it; fails when fewer than asked are left.
+// `bytes` and `position` must outlive the source.
+ByteSource MemorySource(std::span<const uint8_t> bytes, size_t& position);
+
 // Reads a directory from `source`, taking exactly its bytes and nothing after the list
 // end. Each complete entry goes to `onEntry` as soon as it is read. Returns the
 // directory's length in bytes, or nothing when the directory is unreadable: a wrong

@@ -210,9 +210,10 @@ std::optional<StringSpot> FindString(const PeImage& image, uint16_t id) {
       typeEntries ? Subdirectory(*typeEntries, uint32_t{id} / kStringsPerBlock + 1u) : std::nullopt;
   const auto languages = block ? image.ReadDirectory(*block) : std::nullopt;
   const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
+  if (!data) return std::nullopt;
   uint32_t blockRva = 0;
   uint32_t blockSize = 0;
-  if (!data || !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, blockRva) ||
+  if (!image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, blockRva) ||
       !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data + 4, blockSize)) {
     return std::nullopt;
   }
@@ -278,22 +279,26 @@ std::optional<PeStringLocation> LocatePeStringResource(std::span<const uint8_t> 
   return PeStringLocation{*offset, spot->length};
 }
 
+namespace {
 
-std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
-                                                       const std::string& name) {
+// The bytes of the resource of type `type` that `pick` chooses among the type's entries.
+std::optional<std::vector<uint8_t>> ReadResourceData(
+    std::span<const uint8_t> file, uint32_t type,
+    const std::function<std::optional<uint32_t>(const PeImage&, const std::vector<ResourceEntry>&)>& pick) {
   const ReadAtFunction readAt = MemoryReader(file);
   PeImage image(readAt);
   if (!image.Open()) return std::nullopt;
   const auto root = image.ReadDirectory(0);
   const std::optional<uint32_t> types = root ? Subdirectory(*root, type) : std::nullopt;
   const auto typeEntries = types ? image.ReadDirectory(*types) : std::nullopt;
-  const std::optional<uint32_t> named = typeEntries ? NamedEntry(image, *typeEntries, name) : std::nullopt;
-  if (!named || (*named & kSubdirectoryFlag) == 0) return std::nullopt;
-  const auto languages = image.ReadDirectory(*named & ~kSubdirectoryFlag);
+  const std::optional<uint32_t> picked = typeEntries ? pick(image, *typeEntries) : std::nullopt;
+  if (!picked) return std::nullopt;
+  const auto languages = image.ReadDirectory(*picked);
   const std::optional<uint32_t> data = languages ? LanguageData(*languages) : std::nullopt;
+  if (!data) return std::nullopt;
   uint32_t rva = 0;
   uint32_t size = 0;
-  if (!data || !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, rva) ||
+  if (!image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data, rva) ||
       !image.ReadRvaValue(uint64_t{image.ResourceRva()} + *data + 4, size)) {
     return std::nullopt;
   }
@@ -301,6 +306,24 @@ std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> 
   std::vector<uint8_t> bytes(size);
   if (!image.ReadRva(rva, bytes)) return std::nullopt;
   return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       const std::string& name) {
+  return ReadResourceData(file, type, [&name](const PeImage& image, const std::vector<ResourceEntry>& entries) {
+    const std::optional<uint32_t> named = NamedEntry(image, entries, name);
+    return named && (*named & kSubdirectoryFlag) != 0 ? std::optional<uint32_t>(*named & ~kSubdirectoryFlag)
+                                                      : std::nullopt;
+  });
+}
+
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       uint16_t id) {
+  return ReadResourceData(file, type, [id](const PeImage&, const std::vector<ResourceEntry>& entries) {
+    return Subdirectory(entries, id);
+  });
 }
 
 }  // namespace kavrix::archive

@@ -41,5 +41,8 @@ std::optional<PeStringLocation> LocatePeStringResource(std::span<const uint8_t> 
 // nothing when there is no such resource or it does not lie within the file.
 std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
                                                        const std::string& name);
+// The same for a resource with a numeric `id` (16 and 1 for the version information).
+std::optional<std::vector<uint8_t>> ReadPeResourceData(std::span<const uint8_t> file, uint32_t type,
+                                                       uint16_t id);
 
 }  // namespace kavrix::archive

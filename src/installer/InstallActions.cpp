@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "ProductIdentity.h"
 #include "installer/FileSystem.h"
 #include "installer/Unit3.h"
 #include "toolkit/BusyScope.h"
@@ -96,12 +97,12 @@ void TForm3::WriteShortcut(const std::string& file, const std::string& target, c
 
 void TForm3::WriteUninstallEntry() {
   RegistryEdit1->SetRegKey(kUninstallKey);
-  RegistryEdit1->WriteString("DisplayName", "Quorvel 2.0");
+  RegistryEdit1->WriteString("DisplayName", identity::kProductName);
   RegistryEdit1->WriteString("UninstallString", DestDir + kUninstaller);
   // What Programs and Features shows beside the name, and how scripts remove it quietly.
   RegistryEdit1->WriteString("DisplayIcon", DestDir + kProgram);
-  RegistryEdit1->WriteString("DisplayVersion", "2.0");
-  RegistryEdit1->WriteString("Publisher", "Veddal");
+  RegistryEdit1->WriteString("DisplayVersion", identity::kProductVersion);
+  RegistryEdit1->WriteString("Publisher", identity::kPublisher);
   RegistryEdit1->WriteString("InstallLocation", DestDir);
   RegistryEdit1->WriteInteger("EstimatedSize", EstimatedSizeKb(*LZHBatch1));
   RegistryEdit1->WriteInteger("NoModify", 1);

@@ -1,6 +1,6 @@
 // kvpayload: the build's payload steps for setup.exe.
 //
-//   kvpayload pack [--depfile DEPFILE] PRODUCT_DIR ARCHIVE FORM
+//   kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] PRODUCT_DIR ARCHIVE FORM
 //       pack the product tree (relative names, recursive) and save the backdrop form's
 //       data holding that archive. Symbolic links to files and folders inside the tree
 //       are followed and stored under the link's name; links that dangle or leave the
@@ -9,18 +9,24 @@
 //       empty folders are not (the archive holds files only): each is reported on
 //       standard output as dropped. With --depfile, also writes a make-style
 //       dependency file naming every file and folder packed, for the build to know when
-//       to pack again.
+//       to pack again; with --dates-not-after, no file date is later than SECONDS since
+//       1970 (UTC).
 //   kvpayload check SETUP_EXE ARCHIVE
 //       verify that the form data inside SETUP_EXE holds exactly ARCHIVE and that every
 //       entry decodes to its stored size
+//   kvpayload version PROGRAM
+//       print PROGRAM's version information, one "Name: value" line each, the fixed
+//       versions first
 //
 // Exit status: 0 success, 1 failure (with a one-line reason), 2 usage error.
 
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,6 +35,8 @@
 #include "archive/FStorage.h"
 #include "archive/Lzh_btch.h"
 #include "archive/PayloadForm.h"
+#include "archive/PeVersionInfo.h"
+#include "payload/PayloadDates.h"
 
 namespace kavrix::payload {
 namespace {
@@ -71,7 +79,7 @@ void WriteDependencyFile(const fs::path& path, const fs::path& target, const Pro
 }
 
 void Pack(const std::string& productDir, const std::string& archive, const std::string& form,
-          const std::string& dependencyFile) {
+          const std::string& dependencyFile, std::optional<int64_t> datesNotAfter) {
   // A failed pack leaves nothing that a later build could take for its result.
   for (const std::string& output : {archive, form, dependencyFile}) {
     if (!output.empty()) fs::remove(output);
@@ -91,6 +99,11 @@ void Pack(const std::string& productDir, const std::string& archive, const std::
   batch.Compress();
   if (!batch.ValidArchive() || batch.Contents().Count() == 0) {
     throw std::runtime_error("the product folder '" + productDir + "' gave no archive");
+  }
+  if (datesNotAfter) {
+    std::vector<uint8_t> bytes = ReadWholeFile(archive);
+    ClampArchiveDates(bytes, LocalDayCount(*datesNotAfter));
+    WriteWholeFile(archive, bytes);
   }
 
   // The storage records the name it loaded from; the caller passes a name relative to
@@ -115,6 +128,19 @@ void Check(const std::string& setup, const std::string& archive) {
               entries);
 }
 
+std::string Dotted(const std::array<uint16_t, 4>& parts) {
+  return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+         std::to_string(parts[3]);
+}
+
+void PrintVersion(const std::string& program) {
+  const std::optional<archive::PeVersionInfo> info = archive::ReadPeVersionInfo(ReadWholeFile(program));
+  if (!info) throw std::runtime_error("'" + program + "' carries no version information");
+  std::printf("FILEVERSION: %s\nPRODUCTVERSION: %s\n", Dotted(info->fileVersion).c_str(),
+              Dotted(info->productVersion).c_str());
+  for (const auto& [name, value] : info->strings) std::printf("%s: %s\n", name.c_str(), value.c_str());
+}
+
 std::string OneLine(std::string text) {
   for (char& c : text) {
     if (c == '\r' || c == '\n') c = ' ';
@@ -122,22 +148,45 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-int Run(const std::vector<std::string>& args) {
-  if (args.size() == 6 && args[0] == "pack" && args[1] == "--depfile") {
-    Pack(args[3], args[4], args[5], args[2]);
-    return 0;
+// Whole seconds since 1970, or nothing.
+std::optional<int64_t> Seconds(const std::string& text) {
+  if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
   }
-  if (args.size() == 4 && args[0] == "pack") {
-    Pack(args[1], args[2], args[3], {});
-    return 0;
+  return std::stoll(text);
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "pack") {
+    std::string dependencyFile;
+    std::optional<int64_t> datesNotAfter;
+    size_t next = 1;
+    for (; next + 1 < args.size() && args[next].starts_with("--"); next += 2) {
+      if (args[next] == "--depfile") {
+        dependencyFile = args[next + 1];
+      } else if (args[next] == "--dates-not-after" && Seconds(args[next + 1])) {
+        datesNotAfter = Seconds(args[next + 1]);
+      } else {
+        break;
+      }
+    }
+    if (args.size() - next == 3) {
+      Pack(args[next], args[next + 1], args[next + 2], dependencyFile, datesNotAfter);
+      return 0;
+    }
   }
   if (args.size() == 3 && args[0] == "check") {
     Check(args[1], args[2]);
     return 0;
   }
+  if (args.size() == 2 && args[0] == "version") {
+    PrintVersion(args[1]);
+    return 0;
+  }
   std::fprintf(stderr,
-               "usage: kvpayload pack [--depfile DEPFILE] PRODUCT_DIR ARCHIVE FORM\n"
-               "       kvpayload check SETUP_EXE ARCHIVE\n");
+               "usage: kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] PRODUCT_DIR ARCHIVE FORM\n"
+               "       kvpayload check SETUP_EXE ARCHIVE\n"
+               "       kvpayload version PROGRAM\n");
   return 2;
 }
 
