@@ -26,6 +26,9 @@
 
 namespace kavrix::archive {
 
+// Sizes and offsets are 32-bit signed: no file, and no archive, may be larger.
+inline constexpr int64_t kMaxArchiveValue = INT32_MAX;
+
 inline constexpr size_t kExtendedSize = 10;  // 64-bit significand, then sign and 15-bit exponent
 using ExtendedBytes = std::array<uint8_t, kExtendedSize>;
 

@@ -15,7 +15,7 @@ namespace kavrix {
 
 namespace {
 
-constexpr int64_t kMaxArchiveValue = INT32_MAX;  // sizes and offsets are 32-bit signed
+using archive::kMaxArchiveValue;
 constexpr uint32_t kReadStep = 65536;
 
 char LowerAscii(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

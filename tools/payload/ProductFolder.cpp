@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "archive/ArchiveFiles.h"
+#include "archive/ArchiveFormat.h"
 #include "archive/ArchiveNames.h"
 
 namespace kavrix::payload {
@@ -16,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uintmax_t kLargestArchiveValue = INT32_MAX;  // sizes and offsets are 32-bit signed
+constexpr auto kLargestArchiveValue = static_cast<uintmax_t>(archive::kMaxArchiveValue);
 
 [[noreturn]] void Refuse(const std::string& reason) { throw std::runtime_error(reason); }
 
