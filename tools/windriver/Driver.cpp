@@ -72,6 +72,13 @@ UINT VirtualKey(const std::string& name) {
   return VK_SPACE;
 }
 
+// The window with the keyboard focus in `window`'s thread, or null.
+HWND FocusInThreadOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 // Posts a key's down and up messages to `window`, as the system queues a key press;
 // "alt+f4" arrives as the system keys it is.
 void PostKey(HWND window, const std::string& name) {
@@ -457,13 +464,11 @@ void Driver::Key(const Arguments& args) {
   HWND focus = nullptr;
   WaitFor("the keyboard focus in the current window", [&](std::string& seen) {
     HWND window = Current("a key");
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) {
+    focus = FocusInThreadOf(window);
+    if (!focus) {
       seen = "no focused window in the current window's thread";
       return false;
     }
-    focus = info.hwndFocus;
     seen = "the focus on " + Describe(focus);
     return focus == window || ::IsChild(window, focus);
   });
@@ -477,10 +482,8 @@ void Driver::PostClick(const Arguments& args) {
 
 void Driver::PostKeyToFocus(const Arguments& args) {
   HWND window = Current("a key");
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  const bool focused = ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus;
-  PostKey(focused ? info.hwndFocus : window, args[0]);
+  HWND focus = FocusInThreadOf(window);
+  PostKey(focus ? focus : window, args[0]);
 }
 
 void Driver::ExpectResponsive(const Arguments& args) {
@@ -549,15 +552,13 @@ void Driver::ExpectVisible(const Arguments& args) {
 void Driver::ExpectFocus(const Arguments& args) {
   WaitFor("the keyboard focus on the button " + Quoted(args[0]), [&](std::string& seen) {
     HWND window = Current("the focus");
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) {
+    HWND focus = FocusInThreadOf(window);
+    if (!focus) {
       seen = "no focused window in the current window's thread";
       return false;
     }
-    seen = "the focus on " + Describe(info.hwndFocus);
-    return ::IsChild(window, info.hwndFocus) && HasClass(info.hwndFocus, "Button") &&
-           CaptionOf(info.hwndFocus) == args[0];
+    seen = "the focus on " + Describe(focus);
+    return ::IsChild(window, focus) && HasClass(focus, "Button") && CaptionOf(focus) == args[0];
   });
 }
 
