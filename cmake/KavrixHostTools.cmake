@@ -14,6 +14,7 @@ ExternalProject_Add(kavrix_host_tools
   BUILD_BYPRODUCTS ${hostToolsDir}/tools/kvarc/kvarc ${hostToolsDir}/tools/payload/kvpayload
                    ${hostToolsDir}/tools/artwork/kvartwork ${hostToolsDir}/tools/productgen/kvproductgen)
 
+set(KAVRIX_HOST_KVARC ${hostToolsDir}/tools/kvarc/kvarc)
 set(KAVRIX_HOST_KVPAYLOAD ${hostToolsDir}/tools/payload/kvpayload)
 set(KAVRIX_HOST_KVARTWORK ${hostToolsDir}/tools/artwork/kvartwork)
 set(KAVRIX_HOST_KVPRODUCTGEN ${hostToolsDir}/tools/productgen/kvproductgen)

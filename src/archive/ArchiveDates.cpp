@@ -1,6 +1,5 @@
 #include "archive/ArchiveDates.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +31,31 @@ void CivilFromDays(int64_t days, LocalTime& time) noexcept {
   time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
   time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
   time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2));
+}
+
+// [-]digits[.digits][E[+|-]digits], either run of digits before the exponent may be
+// empty but not both: the numbers FormatDayCount writes, and no spaces, "inf", "nan" or
+// hexadecimal, which the C library would also take.
+bool IsDecimalNumber(std::string_view text) noexcept {
+  size_t at = 0;
+  const auto digits = [&] {
+    const size_t first = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+    return at - first;
+  };
+  if (at < text.size() && text[at] == '-') ++at;
+  size_t mantissaDigits = digits();
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    mantissaDigits += digits();
+  }
+  if (mantissaDigits == 0) return false;
+  if (at < text.size() && (text[at] == 'E' || text[at] == 'e')) {
+    ++at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    if (digits() == 0) return false;
+  }
+  return at == text.size();
 }
 
 constexpr int64_t kDayCountEpoch = DaysFromCivil(1899, 12, 30);
@@ -145,11 +169,11 @@ std::optional<DayCount> ParseDayCount(std::string_view text, char decimalSeparat
       return std::nullopt;  // a point is only a separator when it is the user's
     }
   }
-  double value = 0;
-  const char* const last = normal.data() + normal.size();
-  const auto [end, error] = std::from_chars(normal.data(), last, value);
-  if (error != std::errc() || end != last) return std::nullopt;
-  return value;
+  if (!IsDecimalNumber(normal)) return std::nullopt;
+  // strtod, not from_chars: the floating-point from_chars links about 40 KB into every
+  // program, and the grammar is checked above. Both read the C locale's point, which is
+  // the only one these programs use.
+  return std::strtod(normal.c_str(), nullptr);
 }
 
 }  // namespace kavrix::archive

@@ -2,6 +2,7 @@
 
 #include "foundation/Exceptions.h"
 #include "toolkit/FormResource.h"
+#include "toolkit/PackedBitmap.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -51,9 +52,11 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name) {
   if (!module) module = ::GetModuleHandleA(nullptr);
-  HANDLE loaded = ::LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+  HBITMAP loaded =
+      static_cast<HBITMAP>(::LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!loaded) loaded = LoadPackedBitmap(module, name);
   if (!loaded) throw EResNotFound(Format("Resource %s not found", name));
-  Replace(static_cast<HBITMAP>(loaded));
+  Replace(loaded);
 }
 
 HDC__* TBitmap::CanvasHandle() const noexcept { return canvas_ ? canvas_->canvas.Handle() : nullptr; }

@@ -27,8 +27,9 @@ class TBitmap {
 
   // A new 32-bit bitmap of that size, filled white; 0 × 0 empties the bitmap.
   void SetSize(int width, int height);
-  // Loads the BITMAP resource `name` of `module` (null: the running program). Raises
-  // EResNotFound "Resource %s not found" when there is none.
+  // Loads the BITMAP resource `name` of `module` (null: the running program), or its
+  // packed bitmap of that name (PackedBitmap.h). Raises EResNotFound "Resource %s not
+  // found" when there is neither.
   void LoadFromResourceName(HINSTANCE__* module, const std::string& name);
 
   TCanvas& Canvas();

@@ -83,7 +83,11 @@ TEST(ArchiveDates, TextReadsBackWithTheSameSeparator) {
   EXPECT_EQ(ParseDayCount("36526.5", '.'), 36526.5);
   EXPECT_EQ(ParseDayCount("1.23456789012346E15", '.'), 1.23456789012346e15);
   EXPECT_FALSE(ParseDayCount("36526.5", ',').has_value()) << "a point is no separator for this user";
-  for (const char* bad : {"", "abc", "1,5", "36526.5x", " 1"})
+  EXPECT_EQ(ParseDayCount("-1.5E-3", '.'), -1.5e-3);
+  EXPECT_EQ(ParseDayCount(".5", '.'), 0.5);
+  // Nothing a day-count writer makes, though the C library's reader would take it.
+  for (const char* bad : {"", "abc", "1,5", "36526.5x", " 1", "1 ", "+1", "-", ".", "1e", "1E+", "inf", "nan",
+                          "0x10", "1e5x"})
     EXPECT_FALSE(ParseDayCount(bad, '.').has_value()) << bad;
 }
 
