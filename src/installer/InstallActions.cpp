@@ -112,7 +112,9 @@ void TForm3::WriteShortcut(const std::string& file, const std::string& target, c
 void TForm3::WriteUninstallEntry() {
   RegistryEdit1->SetRegKey(kUninstallKey);
   RegistryEdit1->WriteString("DisplayName", identity::kProductName);
-  RegistryEdit1->WriteString("UninstallString", DestDir + kUninstaller);
+  // Quoted: the system runs the value as a command line, and unquoted a destination with
+  // spaces would let it start "C:\Program.exe" first.
+  RegistryEdit1->WriteString("UninstallString", Quoted(DestDir + kUninstaller));
   // What Programs and Features shows beside the name, and how scripts remove it quietly.
   RegistryEdit1->WriteString("DisplayIcon", DestDir + kProgram);
   RegistryEdit1->WriteString("DisplayVersion", identity::kProductVersion);

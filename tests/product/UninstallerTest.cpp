@@ -78,7 +78,7 @@ class SimulatedInstallation {
     const std::string command = Quoted(destination_ + "\\quorvel.exe") + " \"%1\"";
     SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", destination_);
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Quorvel 2.0");
-    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", destination_ + "\\uninstall.exe");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Quoted(destination_ + "\\uninstall.exe"));
     SetString(HKEY_CLASSES_ROOT, kEditVerbKey, "", "Edit with Quorvel 2.0");
     SetString(HKEY_CLASSES_ROOT, std::string(kEditVerbKey) + "\\command", "", command);
     SetString(HKEY_CLASSES_ROOT, std::string(kOpenWithKey) + "\\shell\\edit\\command", "", command);

@@ -130,6 +130,21 @@ class InstallerEndToEnd : public ::testing::Test {
     RunScript(name, "start \"" + ModuleDirectory() + "\\" + program + "\"\n" + steps + "expect-exit 0\n");
   }
 
+  // A driver step that runs the uninstall entry's command exactly as stored, as the
+  // system's list of programs does.
+  static std::string StartUninstallEntry() {
+    const std::optional<std::string> command = RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    EXPECT_TRUE(command) << "no UninstallString";
+    return "start-command " + ScriptWord(command.value_or("")) + "\n";
+  }
+
+  // `text` as one quoted word of a driver script.
+  static std::string ScriptWord(const std::string& text) {
+    std::string word = "\"";
+    for (char c : text) word += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return word + "\"";
+  }
+
   // Runs the driver on `steps` and expects all of them to pass.
   void RunScript(const std::string& name, const std::string& steps) {
     const std::string script = artifacts_ + "\\" + name + ".drv";
@@ -208,7 +223,8 @@ class InstallerEndToEnd : public ::testing::Test {
   static void ExpectRowsOneToThree(const std::string& destination) {
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Veddal\\Quorvel 2.0", "InstallDir"), destination);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quorvel 2.0");
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), destination + "\\uninstall.exe");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              "\"" + destination + "\\uninstall.exe\"");
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"),
               "\"" + destination + "\\uninstall.exe\" /S");
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), destination);

@@ -112,10 +112,7 @@ TEST_F(InstallerEndToEnd, TheUninstallEntryRemovesTheInstallationButNotTheUsersF
                        "click \"&Finish\"\n");
   std::ofstream(DefaultDestination() + "\\my notes.txt") << "mine";
 
-  const std::optional<std::string> command =
-      RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-  ASSERT_TRUE(command);
-  RunScript("uninstall", "start \"" + *command + "\"\n" + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
+  RunScript("uninstall", StartUninstallEntry() + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
                              Shot("uninstall-confirm") + "click &Yes\n" +
                              "window \"Uninstall Quorvel 2.0\" #32770 OK\n" + Shot("uninstall-done") +
                              "click OK\n" + "wait-process-exit\n");
