@@ -87,6 +87,25 @@ inline bool EndProcesses(const std::string& imageName) {
   return found;
 }
 
+// The image name of the process that started the running program `imageName`; empty
+// when it is not running or its parent has ended.
+inline std::string ParentImageName(const std::string& imageName) {
+  const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  std::vector<PROCESSENTRY32> processes;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+    processes.push_back(entry);
+  }
+  for (const PROCESSENTRY32& child : processes) {
+    if (_stricmp(child.szExeFile, imageName.c_str()) != 0) continue;
+    for (const PROCESSENTRY32& parent : processes) {
+      if (parent.th32ProcessID == child.th32ParentProcessID) return parent.szExeFile;
+    }
+  }
+  return {};
+}
+
 class InstallerEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {

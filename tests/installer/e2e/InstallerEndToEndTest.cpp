@@ -26,6 +26,9 @@ TEST_F(InstallerEndToEnd, ADefaultInstallationWithBothFinishOptions) {
   ExpectEditWithEntry(DefaultDestination());
   ExpectShortcuts(DefaultDestination());
   EXPECT_FALSE(fs::exists(TemporaryArchive())) << "the temporary archive is deleted at exit";
+  // Started by the desktop's shell, which runs as the user, not by the elevated installer.
+  EXPECT_STRCASEEQ(ParentImageName("quorvel.exe").c_str(), "explorer.exe");
+  EXPECT_STRCASEEQ(ParentImageName("notepad.exe").c_str(), "explorer.exe");
   EXPECT_TRUE(EndProcesses("quorvel.exe")) << "Finish starts the program";
   EXPECT_TRUE(EndProcesses("notepad.exe")) << "Finish opens the readme in Notepad";
 
