@@ -38,6 +38,20 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string VerbCommand() { return "\"" + DestDir + kVerbCommandTail; }
 
+// `name` in the Windows folder, by its full path: a bare name is looked for in setup.exe's
+// own folder first, where anyone could have put a program of that name beside it. The
+// system's folder rather than the one GetWindowsDirectory gives a program that is not
+// aware of terminal services, which can be a private folder of the user. Empty when the
+// folder is unknown: nothing is started then, as with any failed finish action.
+std::string WindowsProgram(const char* name) {
+  char folder[MAX_PATH];
+  const UINT length = ::GetSystemWindowsDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string path(folder, length);
+  if (path.back() != '\\') path += '\\';
+  return path + name;
+}
+
 // The unpacked size of everything the archive installs, in kibibytes rounded up, as
 // Programs and Features shows it.
 int32_t EstimatedSizeKb(TLZHBatch& archive) {
@@ -98,7 +112,9 @@ void TForm3::WriteShortcut(const std::string& file, const std::string& target, c
 void TForm3::WriteUninstallEntry() {
   RegistryEdit1->SetRegKey(kUninstallKey);
   RegistryEdit1->WriteString("DisplayName", identity::kProductName);
-  RegistryEdit1->WriteString("UninstallString", DestDir + kUninstaller);
+  // Quoted: the system runs the value as a command line, and unquoted a destination with
+  // spaces would let it start "C:\Program.exe" first.
+  RegistryEdit1->WriteString("UninstallString", Quoted(DestDir + kUninstaller));
   // What Programs and Features shows beside the name, and how scripts remove it quietly.
   RegistryEdit1->WriteString("DisplayIcon", DestDir + kProgram);
   RegistryEdit1->WriteString("DisplayVersion", identity::kProductVersion);
@@ -142,7 +158,7 @@ void TForm3::FinishActions() {
     ExecFile1->Execute();
   }
   if (CheckBox4->Checked()) {
-    ExecFile1->SetCommandLine("notepad.exe");
+    ExecFile1->SetCommandLine(WindowsProgram("notepad.exe"));
     ExecFile1->SetParameters(Quoted(DestDir + kReadme));
     ExecFile1->Execute();
   }

@@ -13,10 +13,12 @@
 #include "installer/Unit3.h"
 #include "installer/Unit5.h"
 #include "installer/Unit6.h"
+#include "system/DllSearch.h"
 #include "toolkit/Application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace kavrix;
+  RestrictDllSearch();
   try {
     TApplication application;
     application.SetTitle(kApplicationTitle);

@@ -128,6 +128,8 @@ TForm3::TForm3(TComponent* owner)
   ShortcutLink1->SetIconNumber(0);
   ExecFile1->SetAssociate(false);
   ExecFile1->SetWait(false);
+  // What Finish starts runs as the user, not with the installer's administrator rights.
+  ExecFile1->SetAsDesktopUser(true);
 
   OnCreate = [this](TObject& sender) { FormCreate(sender); };
   OnShow = [this](TObject& sender) { FormShow(sender); };

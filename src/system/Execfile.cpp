@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/CallbackGuard.h"
+#include "system/DesktopShell.h"
 #include "system/Win32Handles.h"  // before <shellapi.h>, which needs <windows.h>
 
 #include <shellapi.h>
@@ -55,7 +56,7 @@ struct TExecFile::Started {
   DWORD processId = 0;
 };
 
-TExecFile::TExecFile(TComponent* owner) : TComponent(owner) {}
+TExecFile::TExecFile(TComponent* owner) : TComponent(owner), DesktopStart(StartAsDesktopUser) {}
 
 TExecFile::~TExecFile() = default;
 
@@ -65,6 +66,11 @@ uint32_t TExecFile::ProcessId() const noexcept { return started_ ? started_->pro
 
 bool TExecFile::Execute() {
   started_.reset();
+  if (asDesktopUser_ && !wait_ && DesktopStart && !commandLine_.empty()) {
+    const bool quoted = commandLine_.size() >= 2 && commandLine_.front() == '"' && commandLine_.back() == '"';
+    const std::string program = quoted ? commandLine_.substr(1, commandLine_.size() - 2) : commandLine_;
+    if (DesktopStart(program, parameters_, kShowWindowValues[windowStyle_])) return true;
+  }
   DWORD error = Start(InString(QuotedIfSpacedFile(commandLine_) + ' ' + parameters_));
   if (error != ERROR_SUCCESS && associate_) {
     // The shell's result is its own error code (SE_ERR_*); the last-error value is not

@@ -5,6 +5,7 @@
 // never by an exception or a message.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,20 @@ class TExecFile : public TComponent {
   const std::string& Parameters() const noexcept { return parameters_; }
   void SetParameters(const std::string& value) { parameters_ = value.substr(0, kInStringLength); }
 
+  // When set, and Wait is not, Execute first asks the desktop's shell to start the
+  // program, so that it runs as the user logged on to the desktop rather than with this
+  // program's rights (an installer's administrator rights); CommandLine is then the
+  // program's path, quoted or not, and Parameters its arguments. Where the shell cannot be
+  // reached the program is started directly, as without this setting. A program the shell
+  // started has no process handle here.
+  bool AsDesktopUser() const noexcept { return asDesktopUser_; }
+  void SetAsDesktopUser(bool value) noexcept { asDesktopUser_ = value; }
+
+  // How the desktop's shell is asked: StartAsDesktopUser (system/DesktopShell.h) with the
+  // program unquoted, Parameters and the show-window value of WindowStyle; true when the
+  // shell started it.
+  std::function<bool(const std::string& program, const std::string& parameters, int showCommand)> DesktopStart;
+
   // Called, with this component as sender, after a start that failed; once per Execute.
   TNotifyEvent OnFail;
 
@@ -82,6 +97,7 @@ class TExecFile : public TComponent {
   void WaitForProcess();
 
   bool associate_ = false;
+  bool asDesktopUser_ = false;
   TPriorityClass priority_ = pcNormal;
   bool wait_ = false;
   TWaitStyle waitStyle_ = wRegular;

@@ -9,11 +9,15 @@
 
 namespace kavrix::testing {
 
-ScratchFolder::ScratchFolder() {
+std::string TempFolder() {
   char temp[MAX_PATH + 1];
-  ::GetTempPathA(sizeof temp, temp);
+  const DWORD length = ::GetTempPathA(sizeof temp, temp);
+  return std::string(temp, length > 0 && length <= MAX_PATH ? length - 1 : 0);
+}
+
+ScratchFolder::ScratchFolder() {
   static unsigned counter = 0;
-  path_ = std::string(temp) + "kavrix product test " + std::to_string(::GetCurrentProcessId()) + "-" +
+  path_ = TempFolder() + "\\kavrix product test " + std::to_string(::GetCurrentProcessId()) + "-" +
           std::to_string(++counter);
   RemoveTree(path_);
   MakeDirectory(path_);

@@ -13,6 +13,9 @@
 
 namespace kavrix::testing {
 
+// The user's temporary folder, without a trailing backslash.
+std::string TempFolder();
+
 // A new folder below the user's temporary folder, removed with its contents at the end.
 class ScratchFolder {
  public:

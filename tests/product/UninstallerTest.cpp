@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "InstalledFiles.h"
+#include "PlantedFiles.h"
 #include "ProductTestSupport.h"
 #include "system/Registry.h"
 #include "system/ShortcutLink.h"
@@ -78,7 +79,7 @@ class SimulatedInstallation {
     const std::string command = Quoted(destination_ + "\\quorvel.exe") + " \"%1\"";
     SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", destination_);
     SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Quorvel 2.0");
-    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", destination_ + "\\uninstall.exe");
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Quoted(destination_ + "\\uninstall.exe"));
     SetString(HKEY_CLASSES_ROOT, kEditVerbKey, "", "Edit with Quorvel 2.0");
     SetString(HKEY_CLASSES_ROOT, std::string(kEditVerbKey) + "\\command", "", command);
     SetString(HKEY_CLASSES_ROOT, std::string(kOpenWithKey) + "\\shell\\edit\\command", "", command);
@@ -97,13 +98,12 @@ class SimulatedInstallation {
   SimulatedInstallation& operator=(const SimulatedInstallation&) = delete;
   ~SimulatedInstallation() {
     Cleanup();
-    // The uninstaller's copy in the temporary folder is only deleted at the next start
-    // of the system; the tests' copies go as soon as they have ended.
-    char temp[MAX_PATH + 1];
-    ::GetTempPathA(sizeof temp, temp);
-    for (DWORD id : uninstallerIds_) {
-      const std::string copy = std::string(temp) + "Quorvel-uninstall-" + std::to_string(id) + ".exe";
+    // The uninstaller's copy and its folder are only deleted at the next start of the
+    // system; the tests' copies go as soon as they have ended.
+    for (const std::string& folder : CopyFolders()) {
+      const std::string copy = folder + "\\" + kUninstallerName;
       testing::WaitUntil([&] { return !FileExists(copy) || ::DeleteFileA(copy.c_str()); }, 10'000);
+      ::RemoveDirectoryA(folder.c_str());
     }
   }
 
@@ -116,6 +116,23 @@ class SimulatedInstallation {
     const UniqueHandle process = testing::StartProcess(Quoted(File(kUninstallerName)) + " /S");
     if (process) uninstallerIds_.push_back(::GetProcessId(process.Get()));
     return process ? testing::WaitForExit(process.Get(), 60'000) : -1;
+  }
+
+  // The folders the copies of the uninstallers run here ran from.
+  std::vector<std::string> CopyFolders() const {
+    const std::string temp = testing::TempFolder();
+    std::vector<std::string> folders;
+    for (DWORD id : uninstallerIds_) {
+      WIN32_FIND_DATAA found;
+      const std::string pattern = temp + "\\Quorvel-uninstall-" + std::to_string(id) + "-*";
+      const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+      if (search == INVALID_HANDLE_VALUE) continue;
+      do {
+        folders.push_back(temp + "\\" + found.cFileName);
+      } while (::FindNextFileA(search, &found));
+      ::FindClose(search);
+    }
+    return folders;
   }
 
   // Waits until the uninstaller's copy has deleted the uninstaller.
@@ -175,6 +192,29 @@ TEST(Uninstaller, QuietModeRemovesEverythingInstalledAndKeepsTheUsersFiles) {
   EXPECT_EQ(testing::ReadFile(userFileInSamples), "mine too");
   EXPECT_EQ(testing::ReadFile(userFolder + "\\index.htm"), "mine as well");
   EXPECT_TRUE(DirectoryExists(installation.Destination()));
+}
+
+TEST(Uninstaller, TheCopyRunsFromAFolderOfItsOwnAndTakesNoDllPlantedInTheTemporaryFolder) {
+  // The run-time DLLs, and version.dll, which Wine's own user32 makes every program load
+  // by name as it starts.
+  std::vector<std::string> names = planted::kRunTimeLibraries;
+  names.push_back("version.dll");
+  const std::string temp = testing::TempFolder();
+  const planted::FoundLibrariesPreferred preferred(names);
+  ASSERT_TRUE(planted::PlantLibraries(temp, names));
+  std::string loadAll = "load";
+  for (const std::string& name : names) loadAll += " " + name;
+  EXPECT_EQ(planted::RunUnprotected(temp, loadAll), 0);
+  EXPECT_EQ(planted::TakeLoadedMarkers(temp, names), names) << "a program run from there takes them";
+
+  SimulatedInstallation installation;
+  EXPECT_EQ(installation.RunQuiet(), kUninstallDone);
+  EXPECT_TRUE(installation.WaitForSelfRemoval());
+  EXPECT_EQ(planted::TakeLoadedMarkers(temp, names), std::vector<std::string>{});
+  const std::vector<std::string> folders = installation.CopyFolders();
+  ASSERT_EQ(folders.size(), 1u) << "one new folder for the copy";
+  EXPECT_TRUE(FileExists(folders[0] + "\\" + kUninstallerName));
+  planted::RemoveLibraries(temp, names);
 }
 
 TEST(Uninstaller, AGroupHoldingTheUsersOwnShortcutStaysWithIt) {

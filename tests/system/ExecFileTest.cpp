@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 #include <stdexcept>
 
 #include "SystemTestSupport.h"
 #include "system/CallbackGuard.h"
+#include "system/DesktopShell.h"
 #include "system/Execfile.h"
 
 namespace kavrix {
@@ -327,6 +329,64 @@ TEST_F(ExecFileTest, QuitRequestDuringTheWaitEndsTheProgramWithItsCode) {
   UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(grandchild["pid"]))));
   if (process) ::WaitForSingleObject(process.Get(), 30000);
   EXPECT_EQ(ParseReport(report + ".grand")["end"], "1");
+}
+
+TEST_F(ExecFileTest, AsDesktopUserAsksTheShellFirstAndStartsTheProgramItselfWhereItCannot) {
+  struct Request {
+    std::string program;
+    std::string parameters;
+    int showCommand;
+  };
+  std::vector<Request> requests;
+  bool shellStarts = false;
+  exec_.DesktopStart = [&](const std::string& program, const std::string& parameters, int showCommand) {
+    requests.push_back({program, parameters, showCommand});
+    return shellStarts;
+  };
+  exec_.SetAsDesktopUser(true);
+  exec_.SetCommandLine("\"" + Child() + "\"");
+  exec_.SetParameters("\"a file.txt\"");
+  exec_.SetWindowStyle(wsMaximize);
+
+  const Report report = Run("direct");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].program, Child()) << "the shell gets the path without quotes";
+  EXPECT_EQ(requests[0].parameters, "\"a file.txt\"");
+  EXPECT_EQ(requests[0].showCommand, SW_SHOWMAXIMIZED);
+  EXPECT_EQ(report.at("command"), "\"" + Child() + "\" \"a file.txt\"") << "no shell: started directly";
+  EXPECT_EQ(report.at("show"), std::to_string(SW_SHOWMAXIMIZED));
+
+  shellStarts = true;
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  EXPECT_TRUE(exec_.Execute());
+  EXPECT_EQ(requests.size(), 2u);
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr) << "the shell started it, not this process";
+  EXPECT_EQ(failures, 0);
+
+  // Waiting needs a process handle, which only a start of its own gives.
+  exec_.SetWait(true);
+  const std::string waited = NextChild("waited");
+  EXPECT_TRUE(exec_.Execute());
+  EXPECT_EQ(ParseReport(waited)["end"], "1");
+  EXPECT_EQ(requests.size(), 2u);
+}
+
+// Wine has no user account control, and its desktop may offer no shell view to ask; the
+// route is then refused and nothing is started. Where it is taken, the program runs.
+TEST_F(ExecFileTest, TheDesktopShellStartsTheProgramOrSaysItCannot) {
+  const std::string marker = temp_.File("shell-started.txt");
+  ::SetEnvironmentVariableA("KAVRIX_CHILD_REPORT", nullptr);
+  if (!StartAsDesktopUser(Child(), "\"" + marker + "\"", SW_SHOWNORMAL)) {
+    ::Sleep(500);
+    EXPECT_EQ(::GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+    GTEST_SKIP() << "no desktop shell to ask here";
+  }
+  bool reported = false;
+  for (int i = 0; i < 100 && !reported; ++i, ::Sleep(100)) {
+    reported = ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  EXPECT_TRUE(reported) << "the shell said it started the program";
 }
 
 TEST_F(ExecFileTest, StartsReleaseTheirHandles) {

@@ -3,7 +3,8 @@
 //   command   its command line            module  the path of its executable
 //   flags     STARTUPINFO dwFlags         show    STARTUPINFO wShowWindow
 //   priority  its priority class          pid     its process identifier
-// then waits KAVRIX_CHILD_SLEEP milliseconds, appends "end=1" and exits with
+// (started without it, as the desktop's shell starts it with the shell's environment, into
+// the file its last argument names), then waits KAVRIX_CHILD_SLEEP milliseconds, appends "end=1" and exits with
 // KAVRIX_CHILD_EXIT. With KAVRIX_CHILD_MODE=quitwait it instead starts itself (reporting
 // to <report>.grand, sleeping 1500 ms) through TExecFile with a wRegular wait while a
 // quit request with exit code 42 is pending; "returned=1" is appended only if Execute
@@ -51,7 +52,8 @@ int QuitWhileWaiting(const std::string& report) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::string report = Environment("KAVRIX_CHILD_REPORT");
+  std::string report = Environment("KAVRIX_CHILD_REPORT");
+  if (report.empty() && __argc > 1) report = __argv[__argc - 1];
   if (report.empty()) return 3;
   STARTUPINFOA startupInfo{};
   startupInfo.cb = sizeof startupInfo;

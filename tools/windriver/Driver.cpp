@@ -132,6 +132,9 @@ const std::vector<CommandInfo>& Commands() {
       {"start", "<program> [<argument>...]", 1, -1, "t",
        "starts a program (found as CreateProcess finds it: the driver's folder, the current\n"
        "folder, the system folders, the PATH); arguments are quoted as needed"},
+      {"start-command", "<command line>", 1, 1, "t",
+       "starts a command line exactly as written, quotes and all, the way the system runs a\n"
+       "command stored in the registry"},
       {"wait-process-exit", "", 0, 0, "", "waits until the started program has ended"},
       {"expect-exit", "<code>", 1, 1, "i", "waits until the started program has ended with this exit code"},
       {"click", "<button text>", 1, 1, "t",
@@ -259,6 +262,7 @@ void Driver::RunStep(const Arguments& words) {
   if (name == "window") return SelectWindow(args);
   if (name == "wait-gone") return WaitGone(args);
   if (name == "start") return Start(args);
+  if (name == "start-command") return StartCommand(args[0]);
   if (name == "wait-process-exit") return WaitProcessExit();
   if (name == "expect-exit") return ExpectExit(args);
   if (name == "click") return Click(args);
@@ -422,8 +426,9 @@ void Driver::WaitGone(const Arguments& args) {
   });
 }
 
-void Driver::Start(const Arguments& args) {
-  std::string line = CommandLine(args);
+void Driver::Start(const Arguments& args) { StartCommand(CommandLine(args)); }
+
+void Driver::StartCommand(std::string line) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -432,7 +437,7 @@ void Driver::Start(const Arguments& args) {
   }
   UniqueHandle thread(started.hThread);
   process_.Reset(started.hProcess);
-  processName_ = args[0];
+  processName_ = line;
   out_ << "started " << line << " as process " << started.dwProcessId << std::endl;
 }
 

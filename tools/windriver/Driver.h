@@ -80,6 +80,7 @@ class Driver {
   void SelectWindow(const Arguments& args);
   void WaitGone(const Arguments& args);
   void Start(const Arguments& args);
+  void StartCommand(std::string line);
   void WaitProcessExit();
   void ExpectExit(const Arguments& args);
   void Click(const Arguments& args);

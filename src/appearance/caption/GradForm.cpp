@@ -7,6 +7,7 @@
 #include "appearance/caption/DitherMaskResources.h"
 #include "appearance/render/CaptionFill.h"
 #include "system/CallbackGuard.h"
+#include "system/DllSearch.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -50,12 +51,6 @@ class WindowDC {
  private:
   HWND window_;
   HDC dc_;
-};
-
-struct ModuleTraits {
-  static HMODULE None() noexcept { return nullptr; }
-  static bool IsValid(HMODULE module) noexcept { return module != nullptr; }
-  static void Close(HMODULE module) noexcept { ::FreeLibrary(module); }
 };
 
 struct IconTraits {
@@ -316,13 +311,12 @@ void TGradientForm::HandleCreated() {
 // With desktop composition (Windows Vista and later) the system draws the non-client
 // area itself and what WM_NCPAINT paints is not seen, unless the window turns the
 // system's rendering off. dwmapi.dll exists only on those systems (Wine has no
-// composition; its stub accepts the call), so it is looked up at run time.
+// composition; its stub accepts the call), so it is looked up at run time, in the
+// system folder only.
 void TGradientForm::ApplyNonClientRendering() {
-  const UniqueResource<HMODULE, ModuleTraits> dwm(::LoadLibraryA("dwmapi.dll"));
-  if (!dwm) return;
+  const UniqueLibrary dwm = LoadSystemLibrary("dwmapi.dll");
   using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-  const auto set = reinterpret_cast<SetAttribute>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(dwm.Get(), "DwmSetWindowAttribute")));
+  const auto set = SystemFunction<SetAttribute>(dwm, "DwmSetWindowAttribute");
   if (!set) return;
   const DWORD policy = LeaveCaptionToSystem() ? kDwmNcrpUseWindowStyle : kDwmNcrpDisabled;
   set(Handle(), kDwmNcRenderingPolicy, &policy, sizeof policy);

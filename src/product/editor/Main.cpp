@@ -7,6 +7,7 @@
 #include "editor/EditorText.h"
 #include "editor/EditorWindow.h"
 #include "system/CallbackGuard.h"
+#include "system/DllSearch.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ int Run(HINSTANCE instance, int showCommand) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  kavrix::RestrictDllSearch();
   try {
     return Run(instance, showCommand);
   } catch (const std::exception& error) {

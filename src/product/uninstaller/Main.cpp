@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "system/DllSearch.h"
 #include "system/Win32Handles.h"
 #include "uninstaller/Uninstaller.h"
 
@@ -145,6 +146,7 @@ int Cleanup(const Arguments& arguments) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  RestrictDllSearch();
   bool quiet = false;
   try {
     const Arguments arguments = ParseArguments();

@@ -1,5 +1,7 @@
 #include "uninstaller/Uninstaller.h"
 
+#include <sddl.h>
+
 #include <cstdint>
 #include <set>
 #include <string_view>
@@ -91,6 +93,35 @@ std::string CanonicalDirectory(std::string path) {
   }
   while (result.size() > 3 && result.back() == '\\') result.pop_back();
   return result;
+}
+
+constexpr char kRunFolderPrefix[] = "Quorvel-uninstall-";
+
+struct LocalMemoryTraits {
+  static PSECURITY_DESCRIPTOR None() noexcept { return nullptr; }
+  static bool IsValid(PSECURITY_DESCRIPTOR memory) noexcept { return memory != nullptr; }
+  static void Close(PSECURITY_DESCRIPTOR memory) noexcept { ::LocalFree(memory); }
+};
+
+// A folder of its own for the copy, below `tempDir`. The temporary folder is the user's: a
+// DLL or a program put there under a system name would be taken by a program started from
+// it, with administrator rights. The folder is new, so nothing lies in it that this run did
+// not put there (a name already taken is skipped, never reused), and only administrators
+// and the system may write to it, so no program of the user can add or replace anything
+// before the copy starts. Empty when it cannot be created.
+std::string CreateRunFolder(const std::string& tempDir) {
+  UniqueResource<PSECURITY_DESCRIPTOR, LocalMemoryTraits> descriptor;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)",
+                                                              SDDL_REVISION_1, descriptor.Put(), nullptr))
+    return {};
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  const std::string stem = tempDir + kRunFolderPrefix + std::to_string(::GetCurrentProcessId()) + "-";
+  for (int attempt = 1; attempt <= 100; ++attempt) {
+    const std::string folder = stem + std::to_string(attempt);
+    if (::CreateDirectoryA(folder.c_str(), &attributes)) return folder;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  }
+  return {};
 }
 
 }  // namespace
@@ -239,8 +270,13 @@ bool StartSelfRemoval(const std::string& uninstaller, const std::string& destina
   const DWORD tempLength = ::GetTempPathA(sizeof temp, temp);
   if (tempLength == 0 || tempLength > MAX_PATH) return false;
   const std::string tempDir(temp, tempLength);
-  const std::string copy = tempDir + "Quorvel-uninstall-" + std::to_string(::GetCurrentProcessId()) + ".exe";
-  if (!::CopyFileA(uninstaller.c_str(), copy.c_str(), FALSE)) return false;
+  const std::string folder = CreateRunFolder(tempDir);
+  if (folder.empty()) return false;
+  const std::string copy = folder + "\\" + kUninstallerName;
+  if (!::CopyFileA(uninstaller.c_str(), copy.c_str(), TRUE)) {
+    ::RemoveDirectoryA(folder.c_str());
+    return false;
+  }
 
   // An inheritable handle of this process keeps the same value in the copy, which waits
   // on it; a process id could be reused by another process before the copy looks.
@@ -248,6 +284,7 @@ bool StartSelfRemoval(const std::string& uninstaller, const std::string& destina
   if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &self, SYNCHRONIZE,
                          TRUE, 0)) {
     ::DeleteFileA(copy.c_str());
+    ::RemoveDirectoryA(folder.c_str());
     return false;
   }
   const UniqueHandle ownHandle(self);
@@ -256,11 +293,12 @@ bool StartSelfRemoval(const std::string& uninstaller, const std::string& destina
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  // The copy runs in the temporary folder: a current directory inside the destination
-  // would keep the destination from being removed.
-  if (!::CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, tempDir.c_str(), &startup,
+  // The copy runs in its folder: a current directory inside the destination would keep
+  // the destination from being removed.
+  if (!::CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
     ::DeleteFileA(copy.c_str());
+    ::RemoveDirectoryA(folder.c_str());
     return false;
   }
   ::CloseHandle(process.hThread);
@@ -289,8 +327,12 @@ std::vector<std::string> FinishSelfRemoval(HANDLE process, const std::string& un
   // A running program cannot delete its own file. Deletion at the next start of the
   // system is the documented way to remove it: a batch file or a second helper would
   // race with this process or need the same trick in turn. The copy is a small file in
-  // the temporary folder until then.
-  ::MoveFileExA(ModulePath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // the temporary folder until then; its folder goes after it, when it is the copy's own.
+  const std::string self = ModulePath();
+  ::MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  const std::string folder = self.substr(0, self.find_last_of('\\'));
+  if (folder.compare(folder.find_last_of('\\') + 1, sizeof kRunFolderPrefix - 1, kRunFolderPrefix) == 0)
+    ::MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return stayed;
 }
 

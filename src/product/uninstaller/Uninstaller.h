@@ -76,13 +76,14 @@ std::string ModulePath();
 // it is gone, also when it never existed.
 LSTATUS DeleteKeyTree(HKEY root, const std::string& path);
 
-// Starts a copy of this program from the temporary folder that waits for this process to
+// Starts a copy of this program, from a folder created for this run in the temporary
+// folder (named Quorvel-uninstall-<process id>-<n>), that waits for this process to
 // end and then deletes `uninstaller` and the directory `destination` if empty. The copy
 // inherits a handle of this process to wait on. False when the copy cannot be started.
 bool StartSelfRemoval(const std::string& uninstaller, const std::string& destination, bool quiet);
 
 // The copy's work: waits for `process`, deletes `uninstaller` and then `destination` if
-// it is empty, and arranges for its own file to be deleted. Returns what stayed. Does
+// it is empty, and arranges for its own file and folder to be deleted. Returns what stayed. Does
 // nothing when `uninstaller` is not the uninstaller of `destination` or `process` is no
 // process handle.
 std::vector<std::string> FinishSelfRemoval(HANDLE process, const std::string& uninstaller,

@@ -87,6 +87,25 @@ inline bool EndProcesses(const std::string& imageName) {
   return found;
 }
 
+// The image name of the process that started the running program `imageName`; empty
+// when it is not running or its parent has ended.
+inline std::string ParentImageName(const std::string& imageName) {
+  const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  std::vector<PROCESSENTRY32> processes;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+    processes.push_back(entry);
+  }
+  for (const PROCESSENTRY32& child : processes) {
+    if (_stricmp(child.szExeFile, imageName.c_str()) != 0) continue;
+    for (const PROCESSENTRY32& parent : processes) {
+      if (parent.th32ProcessID == child.th32ParentProcessID) return parent.szExeFile;
+    }
+  }
+  return {};
+}
+
 class InstallerEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,6 +147,21 @@ class InstallerEndToEnd : public ::testing::Test {
   // artifacts folder.
   void Drive(const std::string& name, const std::string& steps, const std::string& program = "setup.exe") {
     RunScript(name, "start \"" + ModuleDirectory() + "\\" + program + "\"\n" + steps + "expect-exit 0\n");
+  }
+
+  // A driver step that runs the uninstall entry's command exactly as stored, as the
+  // system's list of programs does.
+  static std::string StartUninstallEntry() {
+    const std::optional<std::string> command = RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    EXPECT_TRUE(command) << "no UninstallString";
+    return "start-command " + ScriptWord(command.value_or("")) + "\n";
+  }
+
+  // `text` as one quoted word of a driver script.
+  static std::string ScriptWord(const std::string& text) {
+    std::string word = "\"";
+    for (char c : text) word += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return word + "\"";
   }
 
   // Runs the driver on `steps` and expects all of them to pass.
@@ -208,7 +242,8 @@ class InstallerEndToEnd : public ::testing::Test {
   static void ExpectRowsOneToThree(const std::string& destination) {
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Veddal\\Quorvel 2.0", "InstallDir"), destination);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quorvel 2.0");
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), destination + "\\uninstall.exe");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              "\"" + destination + "\\uninstall.exe\"");
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"),
               "\"" + destination + "\\uninstall.exe\" /S");
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), destination);

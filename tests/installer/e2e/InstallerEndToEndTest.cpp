@@ -26,6 +26,9 @@ TEST_F(InstallerEndToEnd, ADefaultInstallationWithBothFinishOptions) {
   ExpectEditWithEntry(DefaultDestination());
   ExpectShortcuts(DefaultDestination());
   EXPECT_FALSE(fs::exists(TemporaryArchive())) << "the temporary archive is deleted at exit";
+  // Started by the desktop's shell, which runs as the user, not by the elevated installer.
+  EXPECT_STRCASEEQ(ParentImageName("quorvel.exe").c_str(), "explorer.exe");
+  EXPECT_STRCASEEQ(ParentImageName("notepad.exe").c_str(), "explorer.exe");
   EXPECT_TRUE(EndProcesses("quorvel.exe")) << "Finish starts the program";
   EXPECT_TRUE(EndProcesses("notepad.exe")) << "Finish opens the readme in Notepad";
 
@@ -112,10 +115,7 @@ TEST_F(InstallerEndToEnd, TheUninstallEntryRemovesTheInstallationButNotTheUsersF
                        "click \"&Finish\"\n");
   std::ofstream(DefaultDestination() + "\\my notes.txt") << "mine";
 
-  const std::optional<std::string> command =
-      RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-  ASSERT_TRUE(command);
-  RunScript("uninstall", "start \"" + *command + "\"\n" + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
+  RunScript("uninstall", StartUninstallEntry() + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
                              Shot("uninstall-confirm") + "click &Yes\n" +
                              "window \"Uninstall Quorvel 2.0\" #32770 OK\n" + Shot("uninstall-done") +
                              "click OK\n" + "wait-process-exit\n");

@@ -63,9 +63,7 @@ TEST_F(InstallerEndToEnd, ALargeProductInstallsWholeWithTheWizardAliveAndUninsta
   ExpectRowsOneToThree(DefaultDestination());
   ExpectShortcuts(DefaultDestination());
 
-  const std::optional<std::string> command = RegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-  ASSERT_TRUE(command);
-  RunScript("large-uninstall", "start \"" + *command + "\"\n" + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
+  RunScript("large-uninstall", StartUninstallEntry() + "window \"Uninstall Quorvel 2.0\" #32770 &Yes\n" +
                                    "click &Yes\n" + "window \"Uninstall Quorvel 2.0\" #32770 OK\n" + "click OK\n" +
                                    "wait-process-exit\n");
   // The uninstaller's copy removes uninstall.exe and the folder once the original ended.
