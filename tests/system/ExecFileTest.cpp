@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "SystemTestSupport.h"
+#include "foundation/Exceptions.h"
 #include "system/CallbackGuard.h"
 #include "system/Execfile.h"
 
@@ -107,17 +108,59 @@ class ExecFileTest : public ::testing::Test {
   TExecFile exec_;
 };
 
-TEST_F(ExecFileTest, CommandTextIsCommandLineASpaceAndParametersCutTo255) {
+TEST_F(ExecFileTest, CommandTextIsCommandLineASpaceAndParameters) {
   exec_.SetCommandLine(Child());
   exec_.SetParameters("alpha  \"beta\"");
   EXPECT_EQ(Run("two")["command"], Child() + " alpha  \"beta\"");
   exec_.SetParameters("");
   EXPECT_EQ(Run("none")["command"], Child() + " ");
-  exec_.SetParameters(std::string(300, 'x'));
-  EXPECT_EQ(exec_.Parameters(), std::string(255, 'x'));
-  EXPECT_EQ(Run("long")["command"], (Child() + " " + std::string(255, 'x')).substr(0, 255));
-  exec_.SetCommandLine(std::string(300, 'c'));
-  EXPECT_EQ(exec_.CommandLine(), std::string(255, 'c'));
+  exec_.SetParameters(std::string(255 - Child().size() - 1, 'x'));
+  EXPECT_EQ(Run("longest")["command"].size(), 255u);
+}
+
+// Values and command texts cut to 255 characters started another program, or the right
+// one with another document, without a word.
+TEST_F(ExecFileTest, RegressionLongerTextIsRefusedNotCut) {
+  const struct {
+    const char* property;
+    void (TExecFile::*assign)(const std::string&);
+  } properties[] = {{"CommandLine", &TExecFile::SetCommandLine}, {"Parameters", &TExecFile::SetParameters}};
+  for (const auto& property : properties) {
+    try {
+      (exec_.*property.assign)(std::string(256, 'c'));
+      ADD_FAILURE() << property.property << ": no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), std::string(property.property) + " is longer than 255 characters");
+    }
+  }
+  EXPECT_EQ(exec_.CommandLine(), "");
+  EXPECT_EQ(exec_.Parameters(), "");
+
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  exec_.SetCommandLine(Child());
+  exec_.SetParameters(std::string(255 - Child().size(), 'x'));  // one character too many with the space
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(failures, 1);
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr);
+}
+
+// The window-state and priority tables were indexed with whatever value the property
+// held, so one from outside the enumeration read past them.
+TEST_F(ExecFileTest, RegressionValuesOutsideTheEnumerationsStartNothing) {
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  exec_.SetCommandLine(Child());
+  exec_.SetWindowStyle(static_cast<TWindowStyle>(wsShowNoActivate + 1));
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  exec_.SetWindowStyle(wsNorm);
+  exec_.SetPriority(static_cast<TPriorityClass>(200));
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(failures, 2);
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr);
 }
 
 TEST_F(ExecFileTest, WindowStyleReachesTheProgram) {
