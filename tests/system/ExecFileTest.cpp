@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -261,6 +262,35 @@ TEST_F(ExecFileTest, AssociateStartsTheRegisteredProgramWithDocumentAndParameter
   EXPECT_EQ(exec_.AssociatedProgram(), Child());
   // The document has a space in its name, so it is passed quoted as one argument.
   EXPECT_EQ(report.at("command"), Child() + " \"" + document + "\" p1 p2");
+}
+
+// The look-up's buffer holds a full path (MAX_PATH), so an associated program whose path
+// is longer than 255 characters comes back whole; starting it then fails, as its command
+// text is over the limit, instead of starting a cut path.
+TEST_F(ExecFileTest, AnAssociatedProgramWithALongPathIsFoundWhole) {
+  std::string folder = temp_.File("");
+  while (folder.size() < 230) {
+    folder += std::string(std::min<size_t>(60, 240 - folder.size()), 'd') + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+  }
+  const std::string program = folder + std::string(257 - folder.size() - 4, 'p') + ".exe";
+  ASSERT_EQ(program.size(), 257u);
+  ASSERT_TRUE(::CopyFileA(Child().c_str(), program.c_str(), FALSE));
+
+  testing::TestRegistryKey key("ExecFileLong");
+  UniqueRegKey classes = key.Create("Classes");
+  testing::TestRegistryKey::SetRaw(key.Create("Classes\\.kvxlong").Get(), "", REG_SZ, "KavrixTest.Long");
+  testing::TestRegistryKey::SetRaw(key.Create("Classes\\KavrixTest.Long\\shell\\open\\command").Get(), "",
+                                   REG_SZ, "\"" + program + "\" \"%1\"" + '\0');
+  testing::PredefinedKeyOverride classesRoot(HKEY_CLASSES_ROOT, classes.Get());
+  const std::string document = temp_.File("long.kvxlong");
+  testing::WriteTextFile(document, "");
+  exec_.SetAssociate(true);
+  exec_.SetCommandLine(document);
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.AssociatedProgram(), program);
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  ::DeleteFileA(program.c_str());
 }
 
 TEST_F(ExecFileTest, ProgramPathWithSpacesIsNotMistakenForAShorterOne) {

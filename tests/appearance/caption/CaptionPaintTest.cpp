@@ -119,6 +119,72 @@ TEST_F(CaptionPaintTest, ASystemMenuBringsTheIconAndTheCloseButton) {
   EXPECT_TRUE(SamePixels(Crop(actual, between), Crop(expected, between)));
 }
 
+// The face of the button whose right edge is `right`, `width` wide, inside the bar's
+// 2-pixel margin, counted in pixels of the button face colour.
+int ButtonFacePixels(const PixelBuffer& bar, int right, int width) {
+  return CountColor(bar, {right - width, 2, right, bar.Height() - 2}, ::GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(CaptionPaintTest, ToolWindowsHaveTheSmallCaptionAndItsCloseButtonOnly) {
+  for (TFormBorderStyle style : {bsToolWindow, bsSizeToolWin}) {
+    TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+    form->SetBorderStyle(style);
+    form->SetBorderIcons(biSystemMenu | biMinimize | biMaximize);
+    ShowActive(app_, *form);
+    const TRect bar = form->CaptionBarRect();
+    const bool fixed = style == bsToolWindow;
+    EXPECT_EQ(bar.Left, ::GetSystemMetrics(fixed ? SM_CXDLGFRAME : SM_CXFRAME)) << int{style};
+    EXPECT_EQ(bar.Top, ::GetSystemMetrics(fixed ? SM_CYDLGFRAME : SM_CYFRAME)) << int{style};
+    EXPECT_EQ(bar.Height(), ::GetSystemMetrics(SM_CYSMCAPTION) - 1) << int{style};
+    const PixelBuffer actual = ReadBar(*form);
+    const PixelBuffer expected = ExpectedCaptionGradient(*form, bar, true);
+    // The close button from B.Left = B.Right - SM_CXSMSIZE + 2 to 2 pixels from the right.
+    const int closeLeft = bar.Width() - 2 - ::GetSystemMetrics(SM_CXSMSIZE) + 2;
+    const int closeWidth = bar.Width() - 2 - closeLeft;
+    // The small button is mostly frame and glyph: a sixth of it shows the face.
+    EXPECT_GT(ButtonFacePixels(actual, bar.Width() - 2, closeWidth), closeWidth * (bar.Height() - 4) / 6)
+        << int{style} << ": no close button face";
+    const Rect rest{0, 0, closeLeft - 1, bar.Height()};
+    EXPECT_TRUE(SamePixels(Crop(actual, rest), Crop(expected, rest))) << int{style} << ": no icon, no other button";
+  }
+}
+
+TEST_F(CaptionPaintTest, TheHelpButtonStandsLeftOfTheCloseButtonWhereTheSystemShowsIt) {
+  const struct {
+    TFormBorderStyle style;
+    TBorderIcons icons;
+    bool help;
+  } cases[] = {{bsDialog, biSystemMenu | biHelp, true},
+               {bsSingle, biSystemMenu | biHelp, true},
+               {bsSizeable, biSystemMenu | biHelp | biMinimize, false}};
+  for (const auto& c : cases) {
+    TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+    form->SetBorderStyle(c.style);
+    form->SetBorderIcons(c.icons);
+    ShowActive(app_, *form);
+    const TRect bar = form->CaptionBarRect();
+    const PixelBuffer actual = ReadBar(*form);
+    const PixelBuffer expected = ExpectedCaptionGradient(*form, bar, true);
+    const int icon = ::GetSystemMetrics(SM_CXSMICON);
+    const int h = bar.Height();
+    const int buttonWidth = icon - 2 + ((h % 2 != (icon - 2) % 2) ? 1 : 0);
+    const int closeRight = bar.Width() - 2;
+    const int nextRight = closeRight - (buttonWidth + 4);  // the button left of the close button
+    const int faces = ButtonFacePixels(actual, nextRight, buttonWidth + 2);
+    if (c.help) {
+      EXPECT_GT(faces, (buttonWidth + 2) * (h - 4) / 3) << int{c.style} << ": no help button face";
+      const int iconRight = form->BorderStyle() == bsDialog ? 1 : 2 + icon + 1;
+      const Rect between{iconRight, 0, nextRight - buttonWidth - 2 - 1, h};
+      EXPECT_TRUE(SamePixels(Crop(actual, between), Crop(expected, between))) << int{c.style};
+    } else {
+      // Left of the maximise and minimise boxes, where it would follow them, stays gradient:
+      // the system shows no help button beside them.
+      const Rect helpPlace{nextRight - 3 * (buttonWidth + 2), 0, nextRight - 2 * (buttonWidth + 2) - 1, h};
+      EXPECT_TRUE(SamePixels(Crop(actual, helpPlace), Crop(expected, helpPlace))) << "no help button";
+    }
+  }
+}
+
 TEST_F(CaptionPaintTest, ALongCaptionEndsBeforeTheLogoUnlessTheLogoIsLayered) {
   TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
   form->SetCaptionTextColor(clWhite);
@@ -143,7 +209,8 @@ TEST_F(CaptionPaintTest, ALongCaptionEndsBeforeTheLogoUnlessTheLogoIsLayered) {
 
 // Writes the screen's top 1000 × 540 pixels as a BMP to the file named by
 // KAVRIX_CAPTION_SCREENSHOT: an active and an inactive installer caption side by side,
-// and below them a form with the defaults, icon, buttons and a logo.
+// and below them a form with the defaults, icon, buttons and a logo, a tool window and
+// a dialog frame with the help button.
 TEST_F(CaptionPaintTest, Screenshot) {
   const char* path = std::getenv("KAVRIX_CAPTION_SCREENSHOT");
   if (!path || !*path) GTEST_SKIP() << "KAVRIX_CAPTION_SCREENSHOT names no file";
@@ -166,6 +233,18 @@ TEST_F(CaptionPaintTest, Screenshot) {
   framed->SetLogo(logo);
   framed->SetLogoAlign(laLeft);
   framed->Show();
+  // A tool window (small caption, close button) and a dialog frame with the help button.
+  auto* tool = new TestGradientForm(&app_);
+  tool->SetBorderStyle(bsToolWindow);
+  tool->SetCaption("Tool window");
+  tool->SetBounds(630, 385, 170, 140);
+  tool->Show();
+  auto* help = new TestGradientForm(&app_);
+  help->SetBorderStyle(bsDialog);
+  help->SetBorderIcons(biSystemMenu | biHelp);
+  help->SetCaption("Help button");
+  help->SetBounds(820, 385, 170, 140);
+  help->Show();
   ShowActive(app_, *inactive);
   ShowActive(app_, *active);
   const int width = 1000;

@@ -174,5 +174,41 @@ TEST_F(GradFormTest, CaptionFontFollowsTheSystemCaptionFontOrOnlyItsHeight) {
   EXPECT_EQ(form.CaptionFont().Name(), metrics.lfCaptionFont.lfFaceName);
 }
 
+TEST_F(GradFormTest, ToolWindowsTakeTheSmallCaptionFontWithItsPitch) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  const auto expectFont = [](const TFont& font, const LOGFONTA& system, const char* what) {
+    EXPECT_EQ(font.Name(), system.lfFaceName) << what;
+    EXPECT_EQ(font.Height(), system.lfHeight) << what;
+    EXPECT_EQ((font.Style() & fsBold) != 0, system.lfWeight >= FW_BOLD) << what;
+    const int pitch = system.lfPitchAndFamily & 0x0F;
+    EXPECT_EQ(font.Pitch(), pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault) << what;
+  };
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetUseSystemCaptionFont(true);
+  form->SetBorderStyle(bsToolWindow);
+  form->Show();
+  expectFont(form->CaptionFont(), metrics.lfSmCaptionFont, "a tool window");
+  form->SetBorderStyle(bsSingle);
+  expectFont(form->CaptionFont(), metrics.lfCaptionFont, "no longer a tool window");
+}
+
+TEST_F(GradFormTest, UseWin98GradientMakesTheWindowAnew) {
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetCaption("Made anew");
+  form->Show();
+  HWND before = form->Handle();
+  form->SetUseWin98Gradient(true);
+  EXPECT_FALSE(::IsWindow(before));
+  EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+  char text[16] = {};
+  ::GetWindowTextA(form->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Made anew");
+  before = form->Handle();
+  form->SetUseWin98Gradient(true);
+  EXPECT_EQ(form->Handle(), before) << "no change, no new window";
+}
+
 }  // namespace
 }  // namespace kavrix
