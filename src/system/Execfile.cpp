@@ -74,7 +74,8 @@ bool TExecFile::Execute() {
   DWORD error = Start(QuotedIfSpacedFile(commandLine_) + ' ' + parameters_);
   if (error != ERROR_SUCCESS && associate_) {
     // The shell's result is its own error code (SE_ERR_*); the last-error value is not
-    // necessarily set by the look-up.
+    // necessarily set by the look-up. Success is a value above 32, so 32 itself is a
+    // failure; the result buffer takes a full path, as the call requires.
     char found[MAX_PATH] = {};
     const auto result = reinterpret_cast<INT_PTR>(::FindExecutableA(commandLine_.c_str(), "", found));
     if (result <= 32) return Fail(static_cast<uint32_t>(result));

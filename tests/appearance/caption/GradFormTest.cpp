@@ -139,6 +139,27 @@ TEST_F(GradFormTest, UseWin98GradientLeavesTheCaptionToASystemThatDrawsGradients
   EXPECT_STREQ(text, "Plain");
 }
 
+// The form keeps its caption font current from the settings change it receives, even
+// while the system paints its caption: it is right when the form paints again.
+TEST_F(GradFormTest, TheCaptionFontFollowsASettingsChangeEvenWhileTheSystemPaints) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetUseWin98Gradient(true);
+  form->Show();
+  if (!form->LeaveCaptionToSystem()) GTEST_SKIP() << "this system draws no gradient captions of its own";
+  NONCLIENTMETRICSA changed = metrics;
+  changed.lfCaptionFont.lfHeight = metrics.lfCaptionFont.lfHeight - 5;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, &changed, 0));
+  form->Perform(WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  const int followed = form->CaptionFont().Height();
+  ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, &metrics, 0);
+  form->Perform(WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  EXPECT_EQ(followed, changed.lfCaptionFont.lfHeight);
+  EXPECT_EQ(form->CaptionFont().Height(), metrics.lfCaptionFont.lfHeight);
+}
+
 TEST_F(GradFormTest, SizingBordersGetTheirSizingCursors) {
   TestGradientForm* form = MakeInstallerForm(&app_, 305, 247);
   form->Show();
