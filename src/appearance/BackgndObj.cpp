@@ -41,7 +41,7 @@ void TBackgndObj::Assign(const TBackgndObj& source) {
 
 void TBackgndObj::PaintBackground(PixelBuffer& target, const Rect& rect) const {
   const BackgroundSettings settings{backStyle_, color_, gradient_.Settings(), &picture_};
-  kavrix::PaintBackground(target, rect, settings, gradient_.OnDrawRect);
+  kavrix::PaintBackground(target, rect, settings);
 }
 
 void TBackgndObj::Changed() {

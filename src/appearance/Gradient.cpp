@@ -12,7 +12,7 @@ void TGradient::Assign(const TGradient& source) {
 }
 
 void TGradient::PaintGradient(PixelBuffer& target) const {
-  kavrix::PaintGradient(target, settings_, OnDrawRect);
+  kavrix::PaintGradient(target, settings_);
 }
 
 void TGradient::Changed() {

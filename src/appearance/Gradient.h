@@ -2,10 +2,19 @@
 // The gradient description of a background: its values, the change notification that
 // drives the owner's repainting, and its painting into a pixel buffer.
 
+#include <functional>
+
 #include "appearance/render/BandGradient.h"
 #include "foundation/Component.h"
 
 namespace kavrix {
+
+class TCanvas;  // the window toolkit's; only the presenting side ever calls the event
+struct TRect;
+
+// Paints one step of a gsCustomRect gradient on a canvas whose brush holds the step's
+// colour and whose pen is cleared. The sender is always null.
+using TDrawRectEvent = std::function<void(TObject* sender, TCanvas& canvas, const TRect& rect)>;
 
 class TGradient : public TObject {
  public:
@@ -37,11 +46,13 @@ class TGradient : public TObject {
   // differed, as assigning a gradient does.
   void Assign(const TGradient& source);
 
-  // Paints over the whole of `target`; see PaintGradient.
+  // Paints over the whole of `target`; see PaintGradient. gsCustomRect paints as gsRect
+  // here: its steps are painted on a canvas, by the control that presents the gradient.
   void PaintGradient(PixelBuffer& target) const;
 
   TNotifyEvent OnChange;
-  DrawRectPainter OnDrawRect;
+  // The canvas painter of gsCustomRect steps.
+  TDrawRectEvent OnDrawRect;
 
  private:
   template <typename T>

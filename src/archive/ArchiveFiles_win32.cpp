@@ -168,8 +168,14 @@ std::optional<std::vector<DirectoryItem>> ListDirectory(const std::string& path)
 }
 
 std::string LoadHostString(const std::string& path, uint16_t id, size_t bufferChars) {
-  // No "cannot find the file" box for a host that is not there; the setting stays.
-  SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  // No "cannot find the file" box for a host that is not there. The error mode belongs to
+  // the whole process, so the caller's own is kept beside it and restored afterwards.
+  const UINT previous = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  SetErrorMode(previous | SEM_NOOPENFILEERRORBOX);
+  struct ErrorModeScope {
+    UINT mode;
+    ~ErrorModeScope() { SetErrorMode(mode); }
+  } restore{previous};
   const LibraryHandle host(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!host) return {};
   std::string text(bufferChars, '\0');

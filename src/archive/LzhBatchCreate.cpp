@@ -107,7 +107,7 @@ std::vector<TLZHBatch::SourceFile> TLZHBatch::CollectFiles() {
   if (!cancel_ && OnDoneCollecting) {
     int64_t totalSize = 0;
     for (const SourceFile& source : sources) totalSize += static_cast<int64_t>(source.info.size);
-    OnDoneCollecting(*this, static_cast<int>(sources.size()), static_cast<int32_t>(totalSize), cancel_);
+    OnDoneCollecting(*this, static_cast<int>(sources.size()), ProgressCount(totalSize), cancel_);
   }
   return sources;
 }
@@ -204,6 +204,10 @@ TLZHBatch::ArchiveImage TLZHBatch::LoadArchiveForAdding(const std::vector<Source
   const int32_t start = archive::ArchiveStartOf(archiveFileName_);
   files::File file = files::File::OpenForReading(archiveFileName_);
   if (!file.IsOpen()) throw EFileOpenError(archiveFileName_);
+  // The directory may claim any size: nothing is reserved beyond what the file holds.
+  const std::optional<files::FileInfo> info = files::QueryFileInfo(archiveFileName_);
+  const int64_t fileSize = info ? static_cast<int64_t>(info->size) : 0;
+  if (start > fileSize) throw EInvalidArchive(archiveFileName_);
   image.prefix.resize(static_cast<size_t>(start));
   if (!file.ReadFully(image.prefix)) throw EInvalidArchive(archiveFileName_);
 
@@ -214,9 +218,13 @@ TLZHBatch::ArchiveImage TLZHBatch::LoadArchiveForAdding(const std::vector<Source
 
   for (archive::DirectoryEntry& entry : existing) {
     if (replaced.count(Lower(entry.name)) != 0) continue;
+    const int64_t position = *dataStart + entry.dataOffset;
+    if (entry.packedSize < 0 || entry.dataOffset < 0 || entry.packedSize > fileSize - position) {
+      throw EDamagedEntry(entry.name);
+    }
     const size_t offset = image.data.size();
-    image.data.resize(offset + static_cast<size_t>(std::max(entry.packedSize, 0)));
-    if (entry.packedSize < 0 || !file.Seek(*dataStart + entry.dataOffset) ||
+    image.data.resize(offset + static_cast<size_t>(entry.packedSize));
+    if (!file.Seek(position) ||
         !file.ReadFully({image.data.data() + offset, image.data.size() - offset})) {
       throw EDamagedEntry(entry.name);
     }
@@ -248,8 +256,7 @@ void TLZHBatch::PackFiles(const std::vector<SourceFile>& sources, ArchiveImage& 
     totalDone += static_cast<int64_t>(bytes.size());
     if (OnProgress) {
       const auto size = static_cast<int32_t>(bytes.size());
-      OnProgress(*this, source.path, size, size, static_cast<int32_t>(totalDone),
-                 static_cast<int32_t>(totalSize), cancel_);
+      OnProgress(*this, source.path, size, size, ProgressCount(totalDone), ProgressCount(totalSize), cancel_);
     }
     if (cancel_) return;
   }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <utility>
 
 #include "archive/ArchiveDates.h"
@@ -18,7 +19,14 @@ namespace {
 constexpr char kFieldDelimiter = '\t';
 constexpr int kNumericFields = 4;  // after the name: unpacked size, packed size, attributes, date
 
-std::string ShortString(const std::string& value) { return value.substr(0, TLZHBatch::kMaxStringProperty); }
+// A longer value cut to the limit would name another file or directory, so it is refused.
+const std::string& CheckedStringProperty(const std::string& value, const char* property) {
+  if (value.size() > TLZHBatch::kMaxStringProperty) {
+    throw Exception(std::string(property) + " is longer than " + std::to_string(TLZHBatch::kMaxStringProperty) +
+                    " characters");
+  }
+  return value;
+}
 
 std::optional<int32_t> ParseInteger(std::string_view text) {
   int32_t value = 0;
@@ -114,6 +122,10 @@ void TReadOnlyStringList::Sort() {
   TStringList::Sort();
 }
 
+int32_t ProgressCount(int64_t count) noexcept {
+  return static_cast<int32_t>(std::clamp<int64_t>(count, 0, std::numeric_limits<int32_t>::max()));
+}
+
 std::string GetField(std::string_view text, char delimiter, int n) {
   for (int field = 1; field < n; ++field) {
     const size_t at = text.find(delimiter);
@@ -159,18 +171,19 @@ TLZHBatch::TLZHBatch(TComponent* owner) : TCustomLZHCompressor(owner) {
 TLZHBatch::~TLZHBatch() { ClearContents(); }
 
 void TLZHBatch::SetArchiveFileName(const std::string& value) {
-  const std::string expanded = ShortString(files::ExpandFileName(value));
+  const std::string expanded = CheckedStringProperty(files::ExpandFileName(value), "ArchiveFileName");
   if (expanded == archiveFileName_) return;
   archiveFileName_ = expanded;
   if (!loading_) ReadContents();
 }
 
-void TLZHBatch::SetOutputDirectory(const std::string& value) { outputDirectory_ = ShortString(value); }
+void TLZHBatch::SetOutputDirectory(const std::string& value) {
+  outputDirectory_ = CheckedStringProperty(value, "OutputDirectory");
+}
 
 void TLZHBatch::SetRootDirectory(const std::string& value) {
-  const std::string root = ShortString(value);
-  if (root == rootDirectory_) return;
-  rootDirectory_ = root;
+  if (CheckedStringProperty(value, "RootDirectory") == rootDirectory_) return;
+  rootDirectory_ = value;
   if (!loading_) ReadContents();
 }
 
@@ -273,8 +286,9 @@ std::string TLZHBatch::SafeRelativePathOf(const std::string& name, bool keepDire
 
 void TLZHBatch::ExtractEntry(const EntryFields& fields, int32_t dataOffset) {
   const std::string relative = SafeRelativePathOf(fields.name, useDirectoryNames_);
+  // Only the separator itself counts: "C:" stays the drive's root, not its current directory.
   std::string targetDirectory = outputDirectory_;
-  if (!targetDirectory.empty() && !files::IsPathDelimiter(targetDirectory.back())) {
+  if (!targetDirectory.empty() && targetDirectory.back() != files::PathDelimiter()) {
     targetDirectory += files::PathDelimiter();
   }
   ExtractFile(targetDirectory, relative, fields, dataOffset);
@@ -385,8 +399,8 @@ void TLZHBatch::WriteTargetData(const uint8_t* buffer, uint16_t size) {
   }
   if (!OnProgress) return;
   try {
-    OnProgress(*this, targetPath_, static_cast<int32_t>(entryBytesRead_), entryPackedSize_,
-               static_cast<int32_t>(totalBytesRead_), static_cast<int32_t>(totalPacked_), cancel_);
+    OnProgress(*this, targetPath_, ProgressCount(entryBytesRead_), entryPackedSize_, ProgressCount(totalBytesRead_),
+               ProgressCount(totalPacked_), cancel_);
   } catch (...) {
     entryFault_ = std::current_exception();
   }

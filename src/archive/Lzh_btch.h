@@ -146,7 +146,7 @@ enum TCollectAction : uint8_t { caInclude, caSkip, caCancel };
 enum TCollectErrorAction : uint8_t { ceAbort, ceSkip };
 
 // During Extract the byte counts are packed bytes read from the archive; during
-// Compress they are bytes of the files packed.
+// Compress they are bytes of the files packed. Each is ProgressCount of the real count.
 using TProgressEvent =
     std::function<void(TObject& sender, const std::string& fileName, int32_t fileBytesWritten,
                        int32_t fileBytes, int32_t totalBytesWritten, int32_t totalBytes, bool& cancel)>;
@@ -159,18 +159,25 @@ using TCollectErrorEvent =
 using TDoneCollectingEvent =
     std::function<void(TObject& sender, int nrOfFiles, int32_t totalSize, bool& cancel)>;
 
+// A count as the 32-bit events report it: one beyond their range (a directory can claim
+// sizes whose sum is) as the range's end, so a total never turns negative.
+int32_t ProgressCount(int64_t count) noexcept;
+
 // The N-th field (from 1) of `text` cut at each `delimiter`; the last field runs to the
 // end; "" when there are fewer than N fields.
 std::string GetField(std::string_view text, char delimiter, int n);
 
 // Makes sure directory `path` exists, creating missing parents first. Raises EInvalidDir
-// for an empty path, for a relative path whose first element is missing, and when a
-// directory cannot be created. Any depth takes constant stack.
+// for an empty path, for a relative path whose first element is missing (however short:
+// a missing directory is never reported as made), and when a directory
+// cannot be created. Any depth takes constant stack.
 void MakeDirectoryPath(const std::string& path);
 
 class TLZHBatch : public TCustomLZHCompressor {
  public:
-  static constexpr size_t kMaxStringProperty = 255;  // longer property values are cut
+  // ArchiveFileName (once expanded), OutputDirectory and RootDirectory refuse a longer
+  // value with an Exception naming the property.
+  static constexpr size_t kMaxStringProperty = 255;
   static constexpr uint16_t kBufferSize = 4096;
 
   explicit TLZHBatch(TComponent* owner = nullptr);

@@ -1,9 +1,11 @@
 #include "system/Execfile.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 #include <vector>
 
+#include "foundation/Exceptions.h"
 #include "system/CallbackGuard.h"
 #include "system/DesktopShell.h"
 #include "system/Win32Handles.h"  // before <shellapi.h>, which needs <windows.h>
@@ -18,9 +20,13 @@ constexpr WORD kShowWindowValues[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED,   SW_SHOW
 constexpr DWORD kPriorityClasses[] = {NORMAL_PRIORITY_CLASS, IDLE_PRIORITY_CLASS, HIGH_PRIORITY_CLASS,
                                       REALTIME_PRIORITY_CLASS};
 
-std::string InString(std::string text) {
-  if (text.size() > TExecFile::kInStringLength) text.resize(TExecFile::kInStringLength);
-  return text;
+// A longer value cut to fit could name another program or document, so it is refused.
+const std::string& CheckedInString(const std::string& value, const char* property) {
+  if (value.size() > TExecFile::kInStringLength) {
+    throw Exception(std::string(property) + " is longer than " + std::to_string(TExecFile::kInStringLength) +
+                    " characters");
+  }
+  return value;
 }
 
 // Unquoted, a program path with a space lets the system try each shorter path first
@@ -66,21 +72,24 @@ uint32_t TExecFile::ProcessId() const noexcept { return started_ ? started_->pro
 
 bool TExecFile::Execute() {
   started_.reset();
-  if (asDesktopUser_ && !wait_ && DesktopStart && !commandLine_.empty()) {
+  // Only a window state from the enumeration can be handed on; Start refuses the others.
+  if (asDesktopUser_ && !wait_ && DesktopStart && !commandLine_.empty() &&
+      windowStyle_ < std::size(kShowWindowValues)) {
     const bool quoted = commandLine_.size() >= 2 && commandLine_.front() == '"' && commandLine_.back() == '"';
     const std::string program = quoted ? commandLine_.substr(1, commandLine_.size() - 2) : commandLine_;
     if (DesktopStart(program, parameters_, kShowWindowValues[windowStyle_])) return true;
   }
-  DWORD error = Start(InString(QuotedIfSpacedFile(commandLine_) + ' ' + parameters_));
+  DWORD error = Start(QuotedIfSpacedFile(commandLine_) + ' ' + parameters_);
   if (error != ERROR_SUCCESS && associate_) {
     // The shell's result is its own error code (SE_ERR_*); the last-error value is not
-    // necessarily set by the look-up.
+    // necessarily set by the look-up. Success is a value above 32, so 32 itself is a
+    // failure; the result buffer takes a full path, as the call requires.
     char found[MAX_PATH] = {};
     const auto result = reinterpret_cast<INT_PTR>(::FindExecutableA(commandLine_.c_str(), "", found));
     if (result <= 32) return Fail(static_cast<uint32_t>(result));
     associatedProgram_ = found;
-    error = Start(InString(QuotedIfSpacedFile(associatedProgram_) + ' ' + QuotedIfSpacedFile(commandLine_) +
-                           ' ' + parameters_));
+    error = Start(QuotedIfSpacedFile(associatedProgram_) + ' ' + QuotedIfSpacedFile(commandLine_) + ' ' +
+                  parameters_);
   }
   if (error != ERROR_SUCCESS) return Fail(error);
   if (wait_) WaitForProcess();
@@ -93,7 +102,17 @@ bool TExecFile::Fail(uint32_t errorCode) {
   return false;
 }
 
+void TExecFile::SetCommandLine(const std::string& value) { commandLine_ = CheckedInString(value, "CommandLine"); }
+
+void TExecFile::SetParameters(const std::string& value) { parameters_ = CheckedInString(value, "Parameters"); }
+
 uint32_t TExecFile::Start(const std::string& command) {
+  // A command text cut to fit would start something else; values from outside the
+  // enumerations (a damaged form) have no window state or priority to give.
+  if (command.size() > kInStringLength) return ERROR_FILENAME_EXCED_RANGE;
+  if (windowStyle_ >= std::size(kShowWindowValues) || priority_ >= std::size(kPriorityClasses)) {
+    return ERROR_INVALID_PARAMETER;
+  }
   STARTUPINFOA startupInfo{};
   startupInfo.cb = sizeof startupInfo;
   startupInfo.dwFlags = STARTF_USESHOWWINDOW;

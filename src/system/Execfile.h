@@ -21,7 +21,8 @@ enum TWaitStyle : uint8_t { wRegular, wSuspend };
 
 class TExecFile : public TComponent {
  public:
-  // The longest text an InString property holds; longer text is cut.
+  // The longest text an InString property holds; CommandLine and Parameters refuse a
+  // longer one with an Exception naming the property.
   static constexpr size_t kInStringLength = 255;
 
   explicit TExecFile(TComponent* owner = nullptr);
@@ -29,10 +30,12 @@ class TExecFile : public TComponent {
   ~TExecFile() override;
 
   // Starts "CommandLine Parameters" (one space between them even when Parameters is
-  // empty, the whole cut to 255 characters). When that fails and Associate is set,
-  // starts the program associated with CommandLine as a document instead, with the
-  // document and Parameters as its arguments. True when a program was started and, with
-  // Wait, has ended; false after a failed start, once OnFail has been called.
+  // empty); a text over 255 characters is not started (ERROR_FILENAME_EXCED_RANGE), nor
+  // is a WindowStyle or Priority outside its enumeration (ERROR_INVALID_PARAMETER).
+  // When that fails and Associate is set, starts the program associated with
+  // CommandLine as a document instead, with the document and Parameters as its
+  // arguments. True when a program was started and, with Wait, has ended; false after a
+  // failed start, once OnFail has been called.
   //
   // CommandLine is passed as written, except that one naming an existing file whose path
   // contains a space is quoted, so that the system cannot take a shorter path for the
@@ -55,9 +58,9 @@ class TExecFile : public TComponent {
   TWindowStyle WindowStyle() const noexcept { return windowStyle_; }
   void SetWindowStyle(TWindowStyle value) noexcept { windowStyle_ = value; }
   const std::string& CommandLine() const noexcept { return commandLine_; }
-  void SetCommandLine(const std::string& value) { commandLine_ = value.substr(0, kInStringLength); }
+  void SetCommandLine(const std::string& value);
   const std::string& Parameters() const noexcept { return parameters_; }
-  void SetParameters(const std::string& value) { parameters_ = value.substr(0, kInStringLength); }
+  void SetParameters(const std::string& value);
 
   // When set, and Wait is not, Execute first asks the desktop's shell to start the
   // program, so that it runs as the user logged on to the desktop rather than with this

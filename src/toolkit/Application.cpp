@@ -38,6 +38,8 @@ TApplication::TApplication() : title_(ProgramName()) {
   Application = this;
 }
 
+HICON TApplication::Icon() const { return ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"); }
+
 TApplication::~TApplication() {
   if (Application == this) Application = nullptr;
 }

@@ -9,6 +9,8 @@
 #include "foundation/Component.h"
 #include "toolkit/Form.h"
 
+struct HICON__;
+
 namespace kavrix {
 
 class TApplication : public TComponent {
@@ -22,6 +24,10 @@ class TApplication : public TComponent {
   void SetTitle(const std::string& title) { title_ = title; }
 
   TForm* MainForm() const noexcept { return mainForm_; }
+
+  // The program's icon: the "MAINICON" icon resource of its file, shared by the system;
+  // null when the program has none.
+  HICON__* Icon() const;
 
   // Creates a form of class T owned by the application, stores it in `reference`, makes
   // it the main form if there is none yet, and raises its OnCreate.

@@ -45,6 +45,10 @@ class TextScope {
   int mode_;
 };
 
+HGDIOBJ CreatePenOf(TPenStyle style, int width, TColor color) noexcept {
+  return ::CreatePen(style == psClear ? PS_NULL : PS_SOLID, width, ColorToRGB(color));
+}
+
 }  // namespace
 
 void TCanvas::FillRect(const TRect& rect) {
@@ -54,7 +58,7 @@ void TCanvas::FillRect(const TRect& rect) {
 }
 
 void TCanvas::Rectangle(const TRect& rect) {
-  const UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, ColorToRGB(penColor_)));
+  const UniqueGdiObject pen(CreatePenOf(penStyle_, penWidth_, penColor_));
   const UniqueGdiObject brush(brushStyle_ == bsClear ? nullptr : ::CreateSolidBrush(ColorToRGB(brushColor_)));
   const SelectionScope penSelection(dc_, pen.Get());
   const SelectionScope brushSelection(dc_, brush ? brush.Get() : ::GetStockObject(NULL_BRUSH));
@@ -64,7 +68,7 @@ void TCanvas::Rectangle(const TRect& rect) {
 void TCanvas::MoveTo(int x, int y) { ::MoveToEx(dc_, x, y, nullptr); }
 
 void TCanvas::LineTo(int x, int y) {
-  const UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, ColorToRGB(penColor_)));
+  const UniqueGdiObject pen(CreatePenOf(penStyle_, penWidth_, penColor_));
   const SelectionScope penSelection(dc_, pen.Get());
   ::LineTo(dc_, x, y);
 }

@@ -21,6 +21,7 @@ namespace kavrix {
 class TBitmap;
 
 enum TBrushStyle : uint8_t { bsSolid, bsClear };
+enum TPenStyle : uint8_t { psSolid, psClear };
 
 // Text layout flags for TCanvas::DrawText.
 enum TTextFormat : uint32_t {
@@ -51,9 +52,15 @@ class TCanvas {
   void SetBrushStyle(TBrushStyle style) noexcept { brushStyle_ = style; }
   TColor PenColor() const noexcept { return penColor_; }
   void SetPenColor(TColor color) noexcept { penColor_ = color; }
+  // Width 0 draws one pixel wide, as 1 does.
+  int PenWidth() const noexcept { return penWidth_; }
+  void SetPenWidth(int width) noexcept { penWidth_ = width; }
+  TPenStyle PenStyle() const noexcept { return penStyle_; }
+  void SetPenStyle(TPenStyle style) noexcept { penStyle_ = style; }
 
   void FillRect(const TRect& rect);
-  // Outline in the pen colour, inside filled with the brush unless the brush is clear.
+  // Outline with the pen (none when it is clear), inside filled with the brush unless
+  // the brush is clear.
   void Rectangle(const TRect& rect);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
@@ -76,6 +83,8 @@ class TCanvas {
   TColor brushColor_ = clWhite;
   TBrushStyle brushStyle_ = bsSolid;
   TColor penColor_ = clBlack;
+  int penWidth_ = 1;
+  TPenStyle penStyle_ = psSolid;
 };
 
 }  // namespace kavrix

@@ -28,6 +28,12 @@ void TFont::SetStyle(TFontStyles style) {
   Changed();
 }
 
+void TFont::SetPitch(TFontPitch pitch) {
+  if (pitch == pitch_) return;
+  pitch_ = pitch;
+  Changed();
+}
+
 void TFont::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
@@ -37,11 +43,13 @@ void TFont::SetColor(TColor color) {
 
 void TFont::Assign(const TFont& source) {
   if (&source == this) return;
-  const bool sameFace = name_ == source.name_ && height_ == source.height_ && style_ == source.style_;
+  const bool sameFace =
+      name_ == source.name_ && height_ == source.height_ && style_ == source.style_ && pitch_ == source.pitch_;
   if (sameFace && color_ == source.color_) return;
   name_ = source.name_;
   height_ = source.height_;
   style_ = source.style_;
+  pitch_ = source.pitch_;
   color_ = source.color_;
   if (!sameFace) ReleaseHandle();
   if (OnChange) OnChange(*this);
@@ -57,6 +65,7 @@ HFONT TFont::Handle() const {
     font.lfStrikeOut = (style_ & fsStrikeOut) ? TRUE : FALSE;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = pitch_ == fpFixed ? FIXED_PITCH : pitch_ == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
     std::strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
     handle_ = ::CreateFontIndirectA(&font);
     // Out of GDI resources: the stock font keeps text visible rather than failing painting.

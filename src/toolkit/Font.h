@@ -15,6 +15,8 @@ namespace kavrix {
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 // A set of TFontStyle bits.
 using TFontStyles = uint8_t;
+// fpDefault leaves the pitch to the face.
+enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 
 class TFont {
  public:
@@ -32,6 +34,8 @@ class TFont {
   void SetStyle(TFontStyles style);
   TColor Color() const noexcept { return color_; }
   void SetColor(TColor color);
+  TFontPitch Pitch() const noexcept { return pitch_; }
+  void SetPitch(TFontPitch pitch);
 
   // Takes every attribute of `source`, raising OnChange once when anything differs.
   void Assign(const TFont& source);
@@ -49,6 +53,7 @@ class TFont {
   int height_ = -11;
   TFontStyles style_ = 0;
   TColor color_ = clWindowText;
+  TFontPitch pitch_ = fpDefault;
   mutable HFONT__* handle_ = nullptr;
 };
 

@@ -90,13 +90,26 @@ void TForm::CreateParams(TCreateParams& params) {
       params.style |= WS_CAPTION | DS_MODALFRAME;
       params.exStyle |= WS_EX_DLGMODALFRAME;
       break;
+    case bsToolWindow:
+      params.style |= WS_CAPTION;
+      params.exStyle |= WS_EX_TOOLWINDOW;
+      break;
+    case bsSizeToolWin:
+      params.style |= WS_CAPTION | WS_THICKFRAME;
+      params.exStyle |= WS_EX_TOOLWINDOW;
+      break;
   }
   if (borderIcons_ & biSystemMenu) {
     params.style |= WS_SYSMENU;
-    // A dialog frame has no minimise or maximise box.
-    if (borderStyle_ != bsDialog) {
+    // Dialog frames and tool windows have no minimise or maximise box.
+    const bool framesBoxes = borderStyle_ == bsSingle || borderStyle_ == bsSizeable;
+    if (framesBoxes) {
       if (borderIcons_ & biMinimize) params.style |= WS_MINIMIZEBOX;
       if (borderIcons_ & biMaximize) params.style |= WS_MAXIMIZEBOX;
+    }
+    const bool hasBoxes = framesBoxes && (borderIcons_ & (biMinimize | biMaximize));
+    if ((borderIcons_ & biHelp) && (borderStyle_ == bsDialog || (framesBoxes && !hasBoxes))) {
+      params.exStyle |= WS_EX_CONTEXTHELP;
     }
   }
 }

@@ -10,11 +10,14 @@
 
 namespace kavrix {
 
-enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog };
+// The tool-window styles have the small caption and only a close button.
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 // Framed controls use the first two values.
 using TBorderStyle = TFormBorderStyle;
 
-enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+// biHelp shows the help button of a dialog frame, or of a single or sizeable one without
+// minimise and maximise boxes (the system shows it nowhere else).
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 // A set of TBorderIcon bits.
 using TBorderIcons = uint8_t;
 

@@ -36,7 +36,7 @@ TEST(TBackgndObjTest, GradientChangesReachTheOwnerAsItsOwnChange) {
   TGradient other;
   other.SetColor5(0xFFFFFF);
   bool otherPainterCalled = false;
-  other.OnDrawRect = [&](PixelBuffer&, const Rect&, TColor) { otherPainterCalled = true; };
+  other.OnDrawRect = [&](TObject*, TCanvas&, const TRect&) { otherPainterCalled = true; };
   obj.SetGradient(other);
   EXPECT_EQ(senders.size(), 3u);
   EXPECT_EQ(obj.Gradient().Color5(), 0xFFFFFFu);

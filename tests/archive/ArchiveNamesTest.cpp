@@ -103,6 +103,16 @@ TEST(ArchiveNames, MakeDirectoryPathCreatesParentsFirst) {
       << "a relative path has no known parent";
 }
 
+// A missing relative directory of one or two characters is refused like a longer one, not
+// passed as made; nothing is created for it.
+TEST(ArchiveNames, MakeDirectoryPathRefusesAShortMissingRelativePath) {
+  for (const std::string& name : {std::string("q"), std::string("qz"), "qz" + std::string(1, files::PathDelimiter())}) {
+    ASSERT_FALSE(std::filesystem::exists(name.substr(0, 2))) << name;
+    EXPECT_THROW(MakeDirectoryPath(name), EInvalidDir) << name;
+    EXPECT_FALSE(std::filesystem::exists(name.substr(0, 2))) << name;
+  }
+}
+
 // The walk up a path once recursed per level, with a copy of the path at each: a path of
 // 20,000 levels took hundreds of megabytes and overflowed a small stack.
 TEST(ArchiveNames, RegressionMakeDirectoryPathTakesConstantStackAtAnyDepth) {

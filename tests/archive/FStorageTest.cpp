@@ -11,6 +11,10 @@
 #include "foundation/ErrorBox.h"
 #include "support/TestData.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kavrix {
 namespace {
 
@@ -181,6 +185,50 @@ TEST_F(FStorageTest, LoadingAMissingFileRaisesAndLeavesTheComponentEmpty) {
   EXPECT_TRUE(storage.Empty());
   EXPECT_EQ(storage.DataSize(), 0);
   EXPECT_TRUE(boxes_.empty());
+}
+
+// A file that opens and has a size but whose bytes cannot be read: on Windows one locked
+// by another handle, elsewhere a kernel attribute file, which claims a page and holds less.
+TEST_F(FStorageTest, AFailedReadShowsTheBoxAndLeavesTheComponentEmpty) {
+  WriteFile(PathOf("in"), V(10, 7));
+  TFileStorage storage;
+  storage.LoadFromFile(PathOf("in"));
+#ifdef _WIN32
+  const std::string unreadable = PathOf("locked");
+  WriteFile(unreadable, V(100, 7));
+  const HANDLE holder = ::CreateFileA(unreadable.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED whole{};
+  ASSERT_TRUE(::LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 100, 0, &whole));
+  {
+    // Windows refuses other handles' reads of a locked range; Wine 8 lets them through.
+    const HANDLE reader = ::CreateFileA(unreadable.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char byte = 0;
+    DWORD done = 0;
+    const BOOL read = ::ReadFile(reader, &byte, 1, &done, nullptr);
+    ::CloseHandle(reader);
+    if (read) {
+      ::UnlockFileEx(holder, 0, 100, 0, &whole);
+      ::CloseHandle(holder);
+      GTEST_SKIP() << "this system does not refuse reads of a locked range";
+    }
+  }
+#else
+  const std::string unreadable = "/sys/kernel/profiling";
+  if (!fs::exists(unreadable)) GTEST_SKIP() << "no " << unreadable << " here";
+#endif
+  storage.LoadFromFile(unreadable);
+#ifdef _WIN32
+  ::UnlockFileEx(holder, 0, 100, 0, &whole);
+  ::CloseHandle(holder);
+#endif
+  ASSERT_EQ(boxes_, std::vector<std::string>{kStorageReadError});
+  EXPECT_EQ(boxes_.front(), "Read error or disk is corrupted.");
+  EXPECT_TRUE(storage.Empty());
+  EXPECT_EQ(storage.DataSize(), 0);
+  EXPECT_EQ(storage.FileName(), "");
 }
 
 }  // namespace

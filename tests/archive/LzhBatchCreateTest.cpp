@@ -4,11 +4,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <map>
 
+#include "AllocationWatch.h"
 #include "BatchTestSupport.h"
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveNames.h"
+#include "support/ExpectMessage.h"
 #include "support/TestData.h"
 
 namespace kavrix::testing {
@@ -331,6 +334,25 @@ TEST_F(CreateTest, AddingKeepsOtherEntriesAndReplacesEqualNames) {
 
   PutFile(V{0x01, 0x06}, "made.qv2");
   EXPECT_THROW(batch_.Compress(), EInvalidArchive) << "a damaged archive is not silently dropped";
+}
+
+// Adding once reserved memory for the packed size an entry claimed before reading it, so
+// a crafted directory claiming 2 GB took 2 GB (or failed to) before the read found less.
+TEST_F(CreateTest, RegressionAddingReservesNoMoreThanTheArchiveHolds) {
+  std::vector<archive::DirectoryEntry> entries;
+  const V original = BuildArchive({{"claims.txt", TextLike(3000, 5)}}, &entries);
+  const V data(original.begin() + static_cast<std::ptrdiff_t>(DirectoryBytes(entries).size()), original.end());
+  entries[0].packedSize = std::numeric_limits<int32_t>::max() - 16;
+  V file = DirectoryBytes(entries);
+  file.insert(file.end(), data.begin(), data.end());
+  PutFile(file, "made.qv2");
+
+  WriteTree(source_, {{"new.txt", Bytes("new")}});
+  batch_.SetArchiveMode(amAdd);
+  const fuzz::AllocationWatch watch;
+  EXPECT_EQ(MessageOf<EDamagedEntry>([&] { batch_.Compress(); }), "Archive entry claims.txt is damaged");
+  EXPECT_LT(watch.Largest(), size_t{1} << 20);
+  EXPECT_EQ(ReadFileBytes(archivePath_), file) << "the archive stays as it was";
 }
 
 TEST_F(CreateTest, TheArchiveIsNeverPackedIntoItself) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "BatchTestSupport.h"
 #include "archive/ArchiveFormat.h"
@@ -116,15 +117,30 @@ TEST_F(BatchTest, ArchiveFileNameIsExpandedAndReReadOnlyWhenItChanges) {
   EXPECT_EQ(batch_.Contents().Count(), 0) << "the same root does not";
 }
 
-TEST_F(BatchTest, StringPropertiesAreCutTo255Characters) {
-  const std::string longName = "/" + std::string(300, 'd');
-  batch_.SetOutputDirectory(longName);
-  EXPECT_EQ(batch_.OutputDirectory(), longName.substr(0, 255));
-  batch_.SetRootDirectory(longName);
-  EXPECT_EQ(batch_.RootDirectory().size(), 255u);
-  batch_.SetArchiveFileName(temp_ / std::string(300, 'a'));
-  EXPECT_EQ(batch_.ArchiveFileName().size(), 255u);
-  EXPECT_FALSE(batch_.ValidArchive());
+// A value cut to 255 characters named another file or directory without a word.
+TEST_F(BatchTest, RegressionStringPropertiesRefuseMoreThan255Characters) {
+  const std::string longest = "/" + std::string(254, 'd');
+  batch_.SetOutputDirectory(longest);
+  batch_.SetRootDirectory(longest);
+  const struct {
+    const char* property;
+    std::function<void()> assign;
+  } cases[] = {
+      {"OutputDirectory", [&] { batch_.SetOutputDirectory(longest + "x"); }},
+      {"RootDirectory", [&] { batch_.SetRootDirectory(longest + "x"); }},
+      {"ArchiveFileName", [&] { batch_.SetArchiveFileName(temp_ / std::string(300, 'a')); }},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.assign();
+      ADD_FAILURE() << c.property << ": no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), std::string(c.property) + " is longer than 255 characters");
+    }
+  }
+  EXPECT_EQ(batch_.OutputDirectory(), longest) << "the value before stays";
+  EXPECT_EQ(batch_.RootDirectory(), longest);
+  EXPECT_EQ(batch_.ArchiveFileName(), "");
 }
 
 // A component stream holding `batch` alone, as a form would save it.

@@ -186,6 +186,40 @@ TEST_F(BatchTest, RegressionAShortNameIsNotTakenForAnotherFolder) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// "C:" once counted as ending in a separator, so its entries went to the drive's current
+// directory ("C:name") instead of its root.
+TEST_F(BatchTest, RegressionADriveAloneMeansItsRoot) {
+  const std::string drive = fs::path(out_).root_name().string();
+  ASSERT_EQ(drive.size(), 2u) << out_;
+  const std::string name = "kavrix-drive-root-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  const std::string atRoot = drive + "\\" + name;
+  {
+    const Handle probe(CreateFileA(atRoot.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (probe.get() == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the root of " << drive << " is not writable here";
+  }
+  const fs::path previous = fs::current_path();
+  fs::create_directories(out_);
+  fs::current_path(out_);
+  UseArchive({{name, Bytes("root")}});
+  batch_.SetOutputDirectory(drive);
+  EXPECT_NO_THROW(batch_.Extract());
+  fs::current_path(previous);
+  EXPECT_EQ(ReadFileBytes(atRoot), Bytes("root"));
+  EXPECT_FALSE(OutExists(name)) << "not in the current directory";
+  DeleteFileA(atRoot.c_str());
+}
+
+// Reading a self-extracting archive's start set the process's error mode for good,
+// dropping the modes the program had chosen.
+TEST_F(BatchTest, RegressionReadingAHostKeepsTheProcessErrorMode) {
+  const UINT chosen = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX;
+  const UINT before = SetErrorMode(chosen);
+  batch_.SetArchiveFileName(PutFile(BuildArchive({{"x.txt", Bytes("x")}}), "host.exe"));
+  const UINT after = SetErrorMode(before);
+  EXPECT_EQ(after, chosen);
+}
+
 TEST_F(BatchTest, Win32NoHandleOutlivesItsOperation) {
   const V archive = BuildArchive({{"a\\x.txt", TextLike(20000, 2)}, {"y.txt", Bytes("y")}});
   const std::string path = PutFile(archive, "loop.exe");  // also through LoadLibraryEx

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <vector>
 #include <stdexcept>
 
 #include "SystemTestSupport.h"
+#include "foundation/Exceptions.h"
 #include "system/CallbackGuard.h"
 #include "system/DesktopShell.h"
 #include "system/Execfile.h"
@@ -109,17 +111,59 @@ class ExecFileTest : public ::testing::Test {
   TExecFile exec_;
 };
 
-TEST_F(ExecFileTest, CommandTextIsCommandLineASpaceAndParametersCutTo255) {
+TEST_F(ExecFileTest, CommandTextIsCommandLineASpaceAndParameters) {
   exec_.SetCommandLine(Child());
   exec_.SetParameters("alpha  \"beta\"");
   EXPECT_EQ(Run("two")["command"], Child() + " alpha  \"beta\"");
   exec_.SetParameters("");
   EXPECT_EQ(Run("none")["command"], Child() + " ");
-  exec_.SetParameters(std::string(300, 'x'));
-  EXPECT_EQ(exec_.Parameters(), std::string(255, 'x'));
-  EXPECT_EQ(Run("long")["command"], (Child() + " " + std::string(255, 'x')).substr(0, 255));
-  exec_.SetCommandLine(std::string(300, 'c'));
-  EXPECT_EQ(exec_.CommandLine(), std::string(255, 'c'));
+  exec_.SetParameters(std::string(255 - Child().size() - 1, 'x'));
+  EXPECT_EQ(Run("longest")["command"].size(), 255u);
+}
+
+// Values and command texts cut to 255 characters started another program, or the right
+// one with another document, without a word.
+TEST_F(ExecFileTest, RegressionLongerTextIsRefusedNotCut) {
+  const struct {
+    const char* property;
+    void (TExecFile::*assign)(const std::string&);
+  } properties[] = {{"CommandLine", &TExecFile::SetCommandLine}, {"Parameters", &TExecFile::SetParameters}};
+  for (const auto& property : properties) {
+    try {
+      (exec_.*property.assign)(std::string(256, 'c'));
+      ADD_FAILURE() << property.property << ": no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), std::string(property.property) + " is longer than 255 characters");
+    }
+  }
+  EXPECT_EQ(exec_.CommandLine(), "");
+  EXPECT_EQ(exec_.Parameters(), "");
+
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  exec_.SetCommandLine(Child());
+  exec_.SetParameters(std::string(255 - Child().size(), 'x'));  // one character too many with the space
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(failures, 1);
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr);
+}
+
+// The window-state and priority tables were indexed with whatever value the property
+// held, so one from outside the enumeration read past them.
+TEST_F(ExecFileTest, RegressionValuesOutsideTheEnumerationsStartNothing) {
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  exec_.SetCommandLine(Child());
+  exec_.SetWindowStyle(static_cast<TWindowStyle>(wsShowNoActivate + 1));
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  exec_.SetWindowStyle(wsNorm);
+  exec_.SetPriority(static_cast<TPriorityClass>(200));
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(failures, 2);
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr);
 }
 
 TEST_F(ExecFileTest, WindowStyleReachesTheProgram) {
@@ -220,6 +264,35 @@ TEST_F(ExecFileTest, AssociateStartsTheRegisteredProgramWithDocumentAndParameter
   EXPECT_EQ(exec_.AssociatedProgram(), Child());
   // The document has a space in its name, so it is passed quoted as one argument.
   EXPECT_EQ(report.at("command"), Child() + " \"" + document + "\" p1 p2");
+}
+
+// The look-up's buffer holds a full path (MAX_PATH), so an associated program whose path
+// is longer than 255 characters comes back whole; starting it then fails, as its command
+// text is over the limit, instead of starting a cut path.
+TEST_F(ExecFileTest, AnAssociatedProgramWithALongPathIsFoundWhole) {
+  std::string folder = temp_.File("");
+  while (folder.size() < 230) {
+    folder += std::string(std::min<size_t>(60, 240 - folder.size()), 'd') + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+  }
+  const std::string program = folder + std::string(257 - folder.size() - 4, 'p') + ".exe";
+  ASSERT_EQ(program.size(), 257u);
+  ASSERT_TRUE(::CopyFileA(Child().c_str(), program.c_str(), FALSE));
+
+  testing::TestRegistryKey key("ExecFileLong");
+  UniqueRegKey classes = key.Create("Classes");
+  testing::TestRegistryKey::SetRaw(key.Create("Classes\\.kvxlong").Get(), "", REG_SZ, "KavrixTest.Long");
+  testing::TestRegistryKey::SetRaw(key.Create("Classes\\KavrixTest.Long\\shell\\open\\command").Get(), "",
+                                   REG_SZ, "\"" + program + "\" \"%1\"" + '\0');
+  testing::PredefinedKeyOverride classesRoot(HKEY_CLASSES_ROOT, classes.Get());
+  const std::string document = temp_.File("long.kvxlong");
+  testing::WriteTextFile(document, "");
+  exec_.SetAssociate(true);
+  exec_.SetCommandLine(document);
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(exec_.AssociatedProgram(), program);
+  EXPECT_EQ(exec_.ErrorCode(), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  ::DeleteFileA(program.c_str());
 }
 
 TEST_F(ExecFileTest, ProgramPathWithSpacesIsNotMistakenForAShorterOne) {

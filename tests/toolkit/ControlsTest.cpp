@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "ToolkitTestSupport.h"
 #include "toolkit/BitBtn.h"
@@ -9,6 +10,7 @@
 #include "toolkit/Button.h"
 #include "toolkit/CheckBox.h"
 #include "toolkit/Edit.h"
+#include "toolkit/Font.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Gauge.h"
 #include "toolkit/Image.h"
@@ -51,6 +53,38 @@ T* Place(TWinControl& parent, int left, int top, int width, int height) {
   control->SetParent(&parent);
   control->SetBounds(left, top, width, height);
   return control;
+}
+
+TEST_F(ControlsTest, FontPitchAndCanvasPenReachGdi) {
+  TFont font;
+  for (const auto& [pitch, gdiPitch] : {std::pair{fpDefault, DEFAULT_PITCH}, {fpVariable, VARIABLE_PITCH},
+                                        {fpFixed, FIXED_PITCH}}) {
+    font.SetPitch(pitch);
+    LOGFONTA made{};
+    ASSERT_EQ(::GetObjectA(font.Handle(), sizeof made, &made), static_cast<int>(sizeof made));
+    EXPECT_EQ(made.lfPitchAndFamily & 0x03, gdiPitch);
+  }
+  TFont copy;
+  copy.Assign(font);
+  EXPECT_EQ(copy.Pitch(), fpFixed);
+
+  // A cleared pen draws no outline: the rectangle is the brush alone.
+  TBitmap bitmap;
+  bitmap.SetSize(10, 10);
+  TCanvas& canvas = bitmap.Canvas();
+  canvas.SetBrushColor(clWhite);
+  canvas.FillRect({0, 0, 10, 10});
+  canvas.SetPenColor(clRed);
+  canvas.SetPenWidth(0);
+  canvas.SetPenStyle(psClear);
+  canvas.SetBrushColor(clBlue);
+  canvas.Rectangle({2, 2, 8, 8});
+  EXPECT_EQ(canvas.Pixel(2, 2), clBlue);
+  EXPECT_EQ(canvas.Pixel(8, 8), clWhite);
+  canvas.SetPenStyle(psSolid);
+  canvas.Rectangle({2, 2, 8, 8});
+  EXPECT_EQ(canvas.Pixel(2, 2), clRed);
+  EXPECT_EQ(canvas.Pixel(7, 7), clRed);
 }
 
 TEST_F(ControlsTest, NotebookShowsOnlyThePageChosenByIndexOrName) {

@@ -177,8 +177,34 @@ TEST_F(FormTest, ClosingTheMainFormEndsRun) {
   EXPECT_TRUE(app_.Terminated());
 }
 
+TEST_F(FormTest, ToolWindowsAndTheHelpButtonGetTheirWindowStyles) {
+  const struct {
+    TFormBorderStyle style;
+    TBorderIcons icons;
+    DWORD exStyle;  // of WS_EX_TOOLWINDOW and WS_EX_CONTEXTHELP
+    DWORD boxes;    // of WS_MINIMIZEBOX and WS_MAXIMIZEBOX
+  } cases[] = {
+      {bsToolWindow, biSystemMenu | biMinimize | biMaximize, WS_EX_TOOLWINDOW, 0},
+      {bsSizeToolWin, biSystemMenu | biHelp, WS_EX_TOOLWINDOW, 0},
+      {bsDialog, biSystemMenu | biHelp | biMinimize, WS_EX_CONTEXTHELP, 0},
+      {bsSingle, biSystemMenu | biHelp, WS_EX_CONTEXTHELP, 0},
+      {bsSizeable, biSystemMenu | biHelp | biMaximize, 0, WS_MAXIMIZEBOX},
+      {bsSingle, biHelp, 0, 0},
+  };
+  for (const auto& c : cases) {
+    TForm form(nullptr);
+    form.SetBorderStyle(c.style);
+    form.SetBorderIcons(c.icons);
+    form.Show();
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongA(form.Handle(), GWL_EXSTYLE));
+    const auto style = static_cast<DWORD>(::GetWindowLongA(form.Handle(), GWL_STYLE));
+    EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_CONTEXTHELP), c.exStyle) << int{c.style} << "/" << int{c.icons};
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), c.boxes) << int{c.style} << "/" << int{c.icons};
+  }
+}
+
 TEST_F(FormTest, ClientSizeAndScreenCentreHoldForEveryBorderStyle) {
-  for (TFormBorderStyle style : {bsNone, bsSingle, bsSizeable, bsDialog}) {
+  for (TFormBorderStyle style : {bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin}) {
     TForm form(nullptr);
     form.SetBorderStyle(style);
     form.SetBorderIcons(0);

@@ -1,7 +1,7 @@
-// gallery.exe: every appearance component in its states in one window, next to two
-// gradient caption forms (active and inactive). With --screenshot FILE the gallery
-// waits for painting (--wait milliseconds, default 1500), writes the screen area of its
-// windows to FILE as a BMP file and exits.
+// gallery.exe: every appearance component in its states in one window, next to four
+// gradient caption forms (active, inactive, a tool window, a dialog with the help
+// button). With --screenshot FILE the gallery waits for painting (--wait milliseconds,
+// default 1500), writes the screen area of its windows to FILE as a BMP file and exits.
 
 #include <windows.h>
 
@@ -102,11 +102,12 @@ void TGalleryForm::AddBackgrounds() {
   ellipse.SetColor2(clBlue);
   AddBackground("Rectangles", 3, TBackStyle::bgGradient)->BackObj().Gradient().SetGradientStyle(TGradientStyle::gsRect);
   TBackground* custom = AddBackground("Custom rect", 4, TBackStyle::bgGradient);
-  custom->OnDrawRect = [](TObject*, TCanvas& canvas, const TRect& rect) {
+  TGradient& steps = custom->BackObj().Gradient();
+  steps.OnDrawRect = [](TObject*, TCanvas& canvas, const TRect& rect) {
+    canvas.SetPenStyle(psSolid);  // the steps come with the pen cleared
     canvas.SetPenColor(clWhite);
     canvas.Rectangle(rect);
   };
-  TGradient& steps = custom->BackObj().Gradient();
   steps.SetLineSize(6);
   steps.SetGradientStyle(TGradientStyle::gsCustomRect);
   AddBackground("Colour", 5, TBackStyle::bgSingleColor)->BackObj().SetColor(0x008080);
@@ -247,9 +248,19 @@ int Run(const std::vector<std::string>& arguments) {
   TGalleryForm* gallery = nullptr;
   application.CreateForm(gallery);
   TGradientForm* inactive = AddCaptionForm(application, "Inactive, no logo", 150, false);
+  // The small caption of a tool window, and a dialog frame's help button.
+  TGradientForm* tool = AddCaptionForm(application, "Tool window", 300, false);
+  tool->SetBorderStyle(bsToolWindow);
+  tool->SetWidth(140);
+  TGradientForm* help = AddCaptionForm(application, "Help button", 300, false);
+  help->SetBorderStyle(bsDialog);
+  help->SetBorderIcons(biSystemMenu | biHelp);
+  help->SetBounds(870, 300, 140, 120);
   TGradientForm* active = AddCaptionForm(application, "Active, with logo", 0, true);
   gallery->Show();
   inactive->Show();
+  tool->Show();
+  help->Show();
   active->Show();
   if (screenshot.empty()) {
     application.Run();
@@ -260,7 +271,7 @@ int Run(const std::vector<std::string>& arguments) {
     application.ProcessMessages();
     ::Sleep(10);
   }
-  WriteScreenshot(screenshot, WindowArea({gallery, inactive, active}));
+  WriteScreenshot(screenshot, WindowArea({gallery, inactive, tool, help, active}));
   return 0;
 }
 

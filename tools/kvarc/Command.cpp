@@ -144,4 +144,18 @@ void RunHelp(const CommandLine& line) {
   PrintUsage(*command);
 }
 
+std::string TerminalText(std::string_view text) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::string printable;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      printable += {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
+    } else {
+      printable += c;
+    }
+  }
+  return printable;
+}
+
 }  // namespace kavrix::kvarc

@@ -69,6 +69,10 @@ const Command* FindCommand(std::string_view name);
 void PrintHelp();
 void PrintUsage(const Command& command);
 
+// `text` safe to print on a terminal: each control character but TAB (a stored name may
+// hold any byte, an escape sequence too) as \xHH.
+std::string TerminalText(std::string_view text);
+
 // The commands.
 void RunEncode(const CommandLine& line);
 void RunDecode(const CommandLine& line);

@@ -337,6 +337,13 @@ ExpectRefusedName(deep "${deep}x")
 string(REPEAT "n" 225 long)
 ExpectRefusedName(long "${long}")
 
+# Control characters of a stored name (here ESC c, which resets a terminal, and BEL)
+# reach the terminal escaped, in the listing and in the message alike.
+execute_process(COMMAND printf "\\001\\006\\x05a\\033c\\007b\\002\\001\\002\\000\\002\\000\\002\\000\\002\\000\\000"
+                OUTPUT_FILE "${WORK_DIR}/control.qv2")
+Kvarc(EXIT 1 STDOUT "^a\\\\x1Bc\\\\x07b\t1\t0\t0\t0\r?\n$"
+      STDERR "kvarc: Archive entry a\\\\x1Bc\\\\x07b has an unsafe name" ARGS list "${WORK_DIR}/control.qv2")
+
 # An entry named like the archive being read is not extracted over it.
 file(WRITE "${WORK_DIR}/self/self.qv2" "an entry")
 Kvarc(EXIT 0 ARGS create "${WORK_DIR}/self.qv2" "${WORK_DIR}/self")

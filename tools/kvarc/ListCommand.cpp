@@ -1,5 +1,5 @@
-// kvarc list: the component's contents lines as they are, so scripts see what setup sees,
-// then a failure for a directory that did not read whole or a name extraction refuses.
+// kvarc list: the component's contents lines as they are (control characters escaped),
+// so scripts see what setup sees, then a failure for a directory that did not read whole or a name extraction refuses.
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ void RunList(const CommandLine& line) {
   // The entries read before a fault in the directory are listed too: they show where the
   // damage begins.
   for (int i = 0; i < batch.Contents().Count(); ++i) {
-    std::fputs(batch.Contents().Strings(i).c_str(), stdout);
+    std::fputs(TerminalText(batch.Contents().Strings(i)).c_str(), stdout);
     std::fputc('\n', stdout);
   }
   RequireValidArchive(batch);

@@ -57,7 +57,7 @@ void PrintError(std::string_view message) {
     lineBreak = false;
     line += c;
   }
-  std::fprintf(stderr, "kvarc: %s\n", line.c_str());
+  std::fprintf(stderr, "kvarc: %s\n", TerminalText(line).c_str());
 }
 
 }  // namespace

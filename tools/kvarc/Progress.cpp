@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "Command.h"
 #include "FileIo.h"
 #include "archive/Lzh_btch.h"
 
@@ -86,7 +87,7 @@ void ProgressReport::Update(const std::string& name, int64_t done, int64_t total
   const Clock::time_point now = Clock::now();
   if (now - start_ < kFirstDrawDelay || now - lastDraw_ < kRedrawInterval) return;
   lastDraw_ = now;
-  const std::string line = ProgressLine(verb_, done, total, name, kLineWidth);
+  const std::string line = ProgressLine(verb_, done, total, TerminalText(name), kLineWidth);
   // Padded to the full width, so a shorter line covers the previous one.
   std::fprintf(stderr, "\r%-*s", static_cast<int>(kLineWidth), line.c_str());
   drawn_ = true;

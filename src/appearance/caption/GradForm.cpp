@@ -8,6 +8,7 @@
 #include "appearance/render/CaptionFill.h"
 #include "system/CallbackGuard.h"
 #include "system/DllSearch.h"
+#include "toolkit/Application.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -104,14 +105,28 @@ void CopyBitmap(TBitmap& to, const TBitmap& from) {
   ::BitBlt(to.Canvas().Handle(), 0, 0, from.Width(), from.Height(), source, 0, 0, SRCCOPY);
 }
 
-LOGFONTA GetSystemCaptionLogFont() {
+bool IsToolWindow(TFormBorderStyle style) noexcept { return style == bsToolWindow || style == bsSizeToolWin; }
+
+// The caption font of the system for a form of `style`: tool windows have the small one.
+LOGFONTA GetSystemCaptionLogFont(TFormBorderStyle style) {
   LOGFONTA font{};
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = kNonClientMetricsSize;
   if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    font = metrics.lfCaptionFont;
+    font = IsToolWindow(style) ? metrics.lfSmCaptionFont : metrics.lfCaptionFont;
   }
   return font;
+}
+
+TFontPitch PitchOf(const LOGFONTA& font) noexcept {
+  switch (font.lfPitchAndFamily & 0x0F) {
+    case FIXED_PITCH:
+      return fpFixed;
+    case VARIABLE_PITCH:
+      return fpVariable;
+    default:
+      return fpDefault;
+  }
 }
 
 // Sets the cursor of a sizing border; false for any other hit-test code.
@@ -228,11 +243,13 @@ void TGradientForm::SetPaintGradient(TGFPaintWhen when) {
 void TGradientForm::SetUseWin98Gradient(bool use) {
   if (use == useWin98Gradient_) return;
   useWin98Gradient_ = use;
-  if (!HandleAllocated()) return;
-  // Who paints the caption changes: the whole frame is drawn anew by its new painter.
-  ApplyNonClientRendering();
-  ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
-  RethrowCallbackException();
+  // Who paints the caption changes: a new window is painted by its new painter from the start.
+  RecreateHandle();
+  // A form's window is shown by the form, not by its creation.
+  if (HandleAllocated() && Visible()) {
+    ::ShowWindow(Handle(), SW_SHOW);
+    RethrowCallbackException();
+  }
 }
 
 void TGradientForm::SetUseDithering(bool use) {
@@ -283,10 +300,10 @@ void TGradientForm::RefreshFrame() {
 }
 
 void TGradientForm::RefreshCaptionFont() {
-  const LOGFONTA system = GetSystemCaptionLogFont();
+  const LOGFONTA system = GetSystemCaptionLogFont(BorderStyle());
   if (useSystemCaptionFont_) {
-    // The toolkit's font has no pitch of its own: the face name decides it.
     captionFont_.SetName(std::string(system.lfFaceName, strnlen(system.lfFaceName, LF_FACESIZE)));
+    captionFont_.SetPitch(PitchOf(system));
     TFontStyles style = 0;
     if (system.lfWeight >= FW_BOLD) style |= fsBold;
     if (system.lfItalic == 1) style |= fsItalic;
@@ -306,6 +323,8 @@ void TGradientForm::BuildColorTables() {
 void TGradientForm::HandleCreated() {
   TForm::HandleCreated();
   ApplyNonClientRendering();
+  // The border style, which chooses the system's caption font, is set by now.
+  RefreshCaptionFont();
 }
 
 // With desktop composition (Windows Vista and later) the system draws the non-client
@@ -329,11 +348,12 @@ TRect TGradientForm::CaptionBarRect() {
   RECT window{};
   ::GetWindowRect(Handle(), &window);
   TRect r{0, 0, window.right - window.left, window.bottom - window.top};
-  const bool fixedFrame = ::IsIconic(Handle()) || BorderStyle() == bsSingle || BorderStyle() == bsDialog;
+  const bool fixedFrame = ::IsIconic(Handle()) || BorderStyle() == bsSingle || BorderStyle() == bsDialog ||
+                          BorderStyle() == bsToolWindow;
   const int dx = ::GetSystemMetrics(fixedFrame ? SM_CXDLGFRAME : SM_CXFRAME);
   const int dy = ::GetSystemMetrics(fixedFrame ? SM_CYDLGFRAME : SM_CYFRAME);
   r = {r.Left + dx, r.Top + dy, r.Right - dx, r.Bottom - dy};
-  r.Bottom = r.Top + ::GetSystemMetrics(SM_CYCAPTION) - 1;
+  r.Bottom = r.Top + ::GetSystemMetrics(IsToolWindow(BorderStyle()) ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
   return r;
 }
 
@@ -447,6 +467,7 @@ void TGradientForm::DrawFormIcon(HDC dc, TRect& r, bool /*active*/) {
   HWND window = Handle();
   auto icon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
   if (!icon) icon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+  if (!icon && Application) icon = Application->Icon();
   if (!icon) icon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
   const int size = ::GetSystemMetrics(SM_CXSMICON);
   const UniqueResource<HICON, IconTraits> copy(
@@ -457,6 +478,15 @@ void TGradientForm::DrawFormIcon(HDC dc, TRect& r, bool /*active*/) {
 
 void TGradientForm::DrawTitleButtons(HDC dc, TRect& r) {
   RECT button{r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2};
+  const bool noClose = (::GetClassLongA(Handle(), GCL_STYLE) & CS_NOCLOSE) != 0;
+  const UINT closeState = DFCS_CAPTIONCLOSE | (noClose ? DFCS_INACTIVE : 0);
+  if (IsToolWindow(BorderStyle())) {
+    // A tool window has its close button only, the small caption's size.
+    button.left = button.right - ::GetSystemMetrics(SM_CXSMSIZE) + 2;
+    ::DrawFrameControl(dc, &button, DFC_CAPTION, closeState);
+    r.Right = button.left - 5;
+    return;
+  }
   int buttonWidth = ::GetSystemMetrics(SM_CXSMICON) - 2;
   if (r.Height() % 2 != buttonWidth % 2) buttonWidth += 1;
   button.left = button.right - buttonWidth - 2;
@@ -466,17 +496,21 @@ void TGradientForm::DrawTitleButtons(HDC dc, TRect& r) {
   };
   const TBorderIcons icons = BorderIcons();
   if (icons & biSystemMenu) {
-    const bool noClose = (::GetClassLongA(Handle(), GCL_STYLE) & CS_NOCLOSE) != 0;
-    ::DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (noClose ? DFCS_INACTIVE : 0));
+    ::DrawFrameControl(dc, &button, DFC_CAPTION, closeState);
     next(buttonWidth + 4);
   }
-  if ((BorderStyle() == bsSingle || BorderStyle() == bsSizeable) && (icons & (biMinimize | biMaximize))) {
+  const bool framesBoxes = BorderStyle() == bsSingle || BorderStyle() == bsSizeable;
+  if (framesBoxes && (icons & (biMinimize | biMaximize))) {
     UINT state = ::IsZoomed(Handle()) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX;
     ::DrawFrameControl(dc, &button, DFC_CAPTION, state | ((icons & biMaximize) ? 0 : DFCS_INACTIVE));
     next(buttonWidth + 2);
     state = ::IsIconic(Handle()) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN;
     ::DrawFrameControl(dc, &button, DFC_CAPTION, state | ((icons & biMinimize) ? 0 : DFCS_INACTIVE));
     next(buttonWidth + 2);
+  }
+  if ((icons & biHelp) && (BorderStyle() == bsDialog || (framesBoxes && !(icons & (biMinimize | biMaximize))))) {
+    ::DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONHELP);
+    r.Right -= buttonWidth + 2;
   }
   r.Right -= 3;
 }
@@ -502,8 +536,10 @@ void TGradientForm::DrawCaptionTitle(HDC dc, TRect r, bool active) {
 
 intptr_t TGradientForm::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   if (message == WM_SYSCOLORCHANGE) return SysColorChange(wParam, lParam);
-  if (message == WM_WININICHANGE && wParam == SPI_SETNONCLIENTMETRICS) {
-    // Kept current even while the system paints, for when the form paints again.
+  if ((message == WM_WININICHANGE && wParam == SPI_SETNONCLIENTMETRICS) ||
+      (message == WM_STYLECHANGED && wParam == static_cast<uintptr_t>(GWL_EXSTYLE))) {
+    // Kept current even while the system paints, for when the form paints again; a form
+    // becoming a tool window or ceasing to be one changes caption fonts.
     RefreshCaptionFont();
   }
   if (LeaveCaptionToSystem()) return TForm::WndProc(message, wParam, lParam);

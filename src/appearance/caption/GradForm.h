@@ -3,6 +3,8 @@
 // gradient from a start colour at the left to a stop colour at the right (one pair for
 // the active, one for the inactive state), the caption text in its own colours and font,
 // an optional logo, and for forms with a system menu the small icon and caption buttons.
+// Tool windows (bsToolWindow, bsSizeToolWin) get the small caption: its height, its font
+// and a close button only.
 // The system still paints frame and borders; the form takes only the caption rectangle
 // out of the system's non-client painting and composes that rectangle off screen, so it
 // reaches the screen in one copy.
@@ -92,6 +94,7 @@ class TGradientForm : public TForm {
   TGFPaintWhen PaintGradient() const noexcept { return paintGradient_; }
   void SetPaintGradient(TGFPaintWhen when);
   bool UseWin98Gradient() const noexcept { return useWin98Gradient_; }
+  // A change makes the window anew, so that its new painter paints all of it.
   void SetUseWin98Gradient(bool use);
   bool UseDithering() const noexcept { return useDithering_; }
   void SetUseDithering(bool use);
@@ -128,7 +131,8 @@ class TGradientForm : public TForm {
   // Composes the whole caption bar of the given state off screen and copies it to `dc`
   // (a window device context); returns the caption rectangle it painted.
   virtual TRect RenderCaption(HDC__* dc, bool active);
-  // Draws the small icon at the left of `r` and moves r's left edge past it.
+  // Draws the small icon (the window's, else the program's, else the system's) at the
+  // left of `r` and moves r's left edge past it.
   virtual void DrawFormIcon(HDC__* dc, TRect& r, bool active);
   virtual void FillCaptionSolid(HDC__* dc, const TRect& r, bool active, TColor activeColor, TColor inactiveColor);
   // The state's gradient over `r`: dithered (when asked and possible), stretched from

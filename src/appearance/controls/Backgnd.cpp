@@ -23,14 +23,14 @@ void TBackground::BackObjChanged() {
 }
 
 bool TBackground::PaintsCustomSteps() const noexcept {
-  return OnDrawRect && backObj_.BackStyle() == TBackStyle::bgGradient &&
+  return backObj_.Gradient().OnDrawRect && backObj_.BackStyle() == TBackStyle::bgGradient &&
          backObj_.Gradient().GradientStyle() == TGradientStyle::gsCustomRect;
 }
 
 void TBackground::UpdateBuffer() {
   TDFGraphicControl::UpdateBuffer();
   if (Buffer().Empty()) return;
-  PixelBuffer pixels(Width(), Height());
+  PixelBuffer pixels = ReadPixels(Buffer());
   const Rect area{0, 0, Width(), Height()};
   if (!PaintsCustomSteps()) {
     backObj_.PaintBackground(pixels, area);
@@ -47,10 +47,12 @@ void TBackground::UpdateBuffer() {
                   [&steps](PixelBuffer&, const Rect& rect, TColor brush) { steps.emplace_back(rect, brush); });
   TCanvas& canvas = Buffer().Canvas();
   DrawPixels(canvas.Handle(), 0, 0, pixels);
+  canvas.SetPenWidth(0);
+  canvas.SetPenStyle(psClear);
   for (const auto& [rect, brush] : steps) {
     canvas.SetBrushColor(brush);
     TRect step{rect.left, rect.top, rect.right, rect.bottom};
-    OnDrawRect(nullptr, canvas, step);
+    backObj_.Gradient().OnDrawRect(nullptr, canvas, step);
   }
 }
 

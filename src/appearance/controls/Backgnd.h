@@ -1,17 +1,14 @@
 #pragma once
 // The background control: a colour, a gradient or a picture, drawn into the off-screen
-// buffer whenever its description changes and copied from there on every paint.
-
-#include <functional>
+// buffer whenever its description changes and copied from there on every paint. Where
+// the style paints nothing (a picture smaller than the control, or none) the buffer keeps
+// what it held. The gradient's OnDrawRect paints the steps of gsCustomRect on the
+// buffer's canvas, in the renderer's order.
 
 #include "appearance/BackgndObj.h"
 #include "appearance/controls/DFClasses.h"
 
 namespace kavrix {
-
-// Paints one step of a gsCustomRect gradient on a canvas whose brush holds the step's
-// colour. The sender is always null.
-using TDrawRectEvent = std::function<void(TObject* sender, TCanvas& canvas, const TRect& rect)>;
 
 class TBackground : public TDFGraphicControl {
  public:
@@ -20,11 +17,6 @@ class TBackground : public TDFGraphicControl {
   TBackgndObj& BackObj() noexcept { return backObj_; }
   // Copies `value` into the owned description (unless it is that one) and repaints.
   void SetBackObj(const TBackgndObj& value);
-
-  // The canvas painter of gsCustomRect steps. When set it takes the place of the
-  // gradient's pixel painter: the buffer gets the steps' rectangles and colours from
-  // the renderer and the handler draws each step with GDI.
-  TDrawRectEvent OnDrawRect;
 
  protected:
   void UpdateBuffer() override;

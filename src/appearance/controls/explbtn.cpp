@@ -41,11 +41,24 @@ TBitmap& DownPattern() {
 }
 
 // Draws `image` at (x, y) leaving out every pixel of the colour of its top-left pixel.
+// The layers meet on a copy of the area, which reaches `dc` in one copy: the screen never
+// shows them half done.
 void DrawTransparent(HDC dc, TBitmap& image, int x, int y) {
   if (image.Empty()) return;
-  const TRect whole{0, 0, image.Width(), image.Height()};
-  kavrix::DrawTransparent(dc, Bounds(x, y, image.Width(), image.Height()), image, whole,
-                          ::GetPixel(image.Canvas().Handle(), 0, 0));
+  const int width = image.Width();
+  const int height = image.Height();
+  const TRect whole{0, 0, width, height};
+  const TColor transparent = ::GetPixel(image.Canvas().Handle(), 0, 0);
+  const UniqueMemoryDC area(::CreateCompatibleDC(dc));
+  const UniqueGdiObject bitmap(::CreateCompatibleBitmap(dc, width, height));
+  if (!area || !bitmap) {
+    kavrix::DrawTransparent(dc, Bounds(x, y, width, height), image, whole, transparent);
+    return;
+  }
+  const SelectionScope selection(area.Get(), bitmap.Get());
+  ::BitBlt(area.Get(), 0, 0, width, height, dc, x, y, SRCCOPY);
+  kavrix::DrawTransparent(area.Get(), whole, image, whole, transparent);
+  ::BitBlt(dc, x, y, width, height, area.Get(), 0, 0, SRCCOPY);
 }
 
 void FillWithDownPattern(HDC dc, int width, int height) {
@@ -278,9 +291,11 @@ void TExplorerButton::LeftButtonDown() {
 }
 
 void TExplorerButton::AfterMenu() {
-  // The clicks that closed the menu must not reach the button or its neighbours.
+  // The clicks that closed the menu must not reach the button or its neighbours; the
+  // wheel and the extra buttons (past WM_MBUTTONDBLCLK) are not clicks on it.
+  constexpr UINT kLastClickMessage = 0x0209;  // WM_MBUTTONDBLCLK
   MSG message;
-  while (::PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  while (::PeekMessageA(&message, nullptr, WM_MOUSEFIRST, kLastClickMessage, PM_REMOVE)) {
   }
   if (HWND capture = ::GetCapture()) ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
   RethrowCallbackException();

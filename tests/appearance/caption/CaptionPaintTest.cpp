@@ -99,24 +99,97 @@ TEST_F(CaptionPaintTest, PaintGradientActiveAndNeverFallBackToTheSystemCaptionCo
   EXPECT_EQ(CountColor(ReadBar(*form), whole, ::GetSysColor(COLOR_ACTIVECAPTION)), bar.Width() * bar.Height());
 }
 
-TEST_F(CaptionPaintTest, ASystemMenuBringsTheIconAndTheCloseButton) {
-  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
-  form->SetBorderIcons(biSystemMenu);
-  ShowActive(app_, *form);
+// A form of the installer's caption configuration with `style` and `icons`, shown
+// active: its caption bar as the screen shows it and as the gradient alone paints it.
+struct ShownCaption {
+  TestGradientForm* form;
+  TRect bar;
+  PixelBuffer actual;
+  PixelBuffer expected;
+};
+
+ShownCaption ShowCaption(TApplication& app, TFormBorderStyle style, TBorderIcons icons) {
+  TestGradientForm* form = MakeInstallerForm(&app, 305, 60);
+  form->SetBorderStyle(style);
+  form->SetBorderIcons(icons);
+  ShowActive(app, *form);
   const TRect bar = form->CaptionBarRect();
-  const PixelBuffer actual = ReadBar(*form);
-  const PixelBuffer expected = ExpectedCaptionGradient(*form, bar, true);
+  return {form, bar, ReadBar(*form), ExpectedCaptionGradient(*form, bar, true)};
+}
+
+// The width of a full-size caption button in a bar `height` pixels high.
+int ButtonWidth(int height) {
   const int icon = ::GetSystemMetrics(SM_CXSMICON);
-  const int h = bar.Height();
+  return icon - 2 + ((height % 2 != (icon - 2) % 2) ? 1 : 0);
+}
+
+// The pixels of the button face colour in the button whose right edge is `right`,
+// `width` wide, inside the bar's 2-pixel margin.
+int ButtonFacePixels(const PixelBuffer& bar, int right, int width) {
+  return CountColor(bar, {right - width, 2, right, bar.Height() - 2}, ::GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(CaptionPaintTest, ASystemMenuBringsTheIconAndTheCloseButton) {
+  const ShownCaption shown = ShowCaption(app_, bsSingle, biSystemMenu);
+  const int icon = ::GetSystemMetrics(SM_CXSMICON);
+  const int h = shown.bar.Height();
   // Icon at x 2 (one past the bar's first column, one more inside), close button at the right.
   const Rect iconArea{2, 1, 2 + icon, 1 + icon};
-  EXPECT_FALSE(SamePixels(Crop(actual, iconArea), Crop(expected, iconArea))) << "no icon drawn";
-  const int buttonWidth = icon - 2 + ((h % 2 != (icon - 2) % 2) ? 1 : 0);
-  const Rect buttonArea{bar.Width() - 2 - buttonWidth - 2, 2, bar.Width() - 2, h - 2};
-  EXPECT_GT(CountColor(actual, buttonArea, ::GetSysColor(COLOR_BTNFACE)), buttonArea.Width() * buttonArea.Height() / 3)
+  EXPECT_FALSE(SamePixels(Crop(shown.actual, iconArea), Crop(shown.expected, iconArea))) << "no icon drawn";
+  const int buttonWidth = ButtonWidth(h);
+  const int closeRight = shown.bar.Width() - 2;
+  EXPECT_GT(ButtonFacePixels(shown.actual, closeRight, buttonWidth + 2), (buttonWidth + 2) * (h - 4) / 3)
       << "no close button face";
-  const Rect between{iconArea.right + 1, 0, buttonArea.left - 1, h};
-  EXPECT_TRUE(SamePixels(Crop(actual, between), Crop(expected, between)));
+  const Rect between{iconArea.right + 1, 0, closeRight - buttonWidth - 2 - 1, h};
+  EXPECT_TRUE(SamePixels(Crop(shown.actual, between), Crop(shown.expected, between)));
+}
+
+TEST_F(CaptionPaintTest, ToolWindowsHaveTheSmallCaptionAndItsCloseButtonOnly) {
+  for (TFormBorderStyle style : {bsToolWindow, bsSizeToolWin}) {
+    const ShownCaption shown = ShowCaption(app_, style, biSystemMenu | biMinimize | biMaximize);
+    const TRect& bar = shown.bar;
+    const bool fixed = style == bsToolWindow;
+    EXPECT_EQ(bar.Left, ::GetSystemMetrics(fixed ? SM_CXDLGFRAME : SM_CXFRAME)) << int{style};
+    EXPECT_EQ(bar.Top, ::GetSystemMetrics(fixed ? SM_CYDLGFRAME : SM_CYFRAME)) << int{style};
+    EXPECT_EQ(bar.Height(), ::GetSystemMetrics(SM_CYSMCAPTION) - 1) << int{style};
+    // The close button from B.Left = B.Right - SM_CXSMSIZE + 2 to 2 pixels from the right.
+    const int closeLeft = bar.Width() - 2 - ::GetSystemMetrics(SM_CXSMSIZE) + 2;
+    const int closeWidth = bar.Width() - 2 - closeLeft;
+    // The small button is mostly frame and glyph: a sixth of it shows the face.
+    EXPECT_GT(ButtonFacePixels(shown.actual, bar.Width() - 2, closeWidth), closeWidth * (bar.Height() - 4) / 6)
+        << int{style} << ": no close button face";
+    const Rect rest{0, 0, closeLeft - 1, bar.Height()};
+    EXPECT_TRUE(SamePixels(Crop(shown.actual, rest), Crop(shown.expected, rest)))
+        << int{style} << ": no icon, no other button";
+  }
+}
+
+TEST_F(CaptionPaintTest, TheHelpButtonStandsLeftOfTheCloseButtonWhereTheSystemShowsIt) {
+  const struct {
+    TFormBorderStyle style;
+    TBorderIcons icons;
+    bool help;
+  } cases[] = {{bsDialog, biSystemMenu | biHelp, true},
+               {bsSingle, biSystemMenu | biHelp, true},
+               {bsSizeable, biSystemMenu | biHelp | biMinimize, false}};
+  for (const auto& c : cases) {
+    const ShownCaption shown = ShowCaption(app_, c.style, c.icons);
+    const int h = shown.bar.Height();
+    const int buttonWidth = ButtonWidth(h);
+    const int nextRight = shown.bar.Width() - 2 - (buttonWidth + 4);  // the button left of the close button
+    if (c.help) {
+      EXPECT_GT(ButtonFacePixels(shown.actual, nextRight, buttonWidth + 2), (buttonWidth + 2) * (h - 4) / 3)
+          << int{c.style} << ": no help button face";
+      const int iconRight = c.style == bsDialog ? 1 : 2 + ::GetSystemMetrics(SM_CXSMICON) + 1;
+      const Rect between{iconRight, 0, nextRight - buttonWidth - 2 - 1, h};
+      EXPECT_TRUE(SamePixels(Crop(shown.actual, between), Crop(shown.expected, between))) << int{c.style};
+    } else {
+      // Left of the maximise and minimise boxes, where it would follow them, stays gradient:
+      // the system shows no help button beside them.
+      const Rect helpPlace{nextRight - 3 * (buttonWidth + 2), 0, nextRight - 2 * (buttonWidth + 2) - 1, h};
+      EXPECT_TRUE(SamePixels(Crop(shown.actual, helpPlace), Crop(shown.expected, helpPlace))) << "no help button";
+    }
+  }
 }
 
 TEST_F(CaptionPaintTest, ALongCaptionEndsBeforeTheLogoUnlessTheLogoIsLayered) {
@@ -143,7 +216,8 @@ TEST_F(CaptionPaintTest, ALongCaptionEndsBeforeTheLogoUnlessTheLogoIsLayered) {
 
 // Writes the screen's top 1000 × 540 pixels as a BMP to the file named by
 // KAVRIX_CAPTION_SCREENSHOT: an active and an inactive installer caption side by side,
-// and below them a form with the defaults, icon, buttons and a logo.
+// and below them a form with the defaults, icon, buttons and a logo, a tool window and
+// a dialog frame with the help button.
 TEST_F(CaptionPaintTest, Screenshot) {
   const char* path = std::getenv("KAVRIX_CAPTION_SCREENSHOT");
   if (!path || !*path) GTEST_SKIP() << "KAVRIX_CAPTION_SCREENSHOT names no file";
@@ -166,6 +240,18 @@ TEST_F(CaptionPaintTest, Screenshot) {
   framed->SetLogo(logo);
   framed->SetLogoAlign(laLeft);
   framed->Show();
+  // A tool window (small caption, close button) and a dialog frame with the help button.
+  auto* tool = new TestGradientForm(&app_);
+  tool->SetBorderStyle(bsToolWindow);
+  tool->SetCaption("Tool window");
+  tool->SetBounds(630, 385, 170, 140);
+  tool->Show();
+  auto* help = new TestGradientForm(&app_);
+  help->SetBorderStyle(bsDialog);
+  help->SetBorderIcons(biSystemMenu | biHelp);
+  help->SetCaption("Help button");
+  help->SetBounds(820, 385, 170, 140);
+  help->Show();
   ShowActive(app_, *inactive);
   ShowActive(app_, *active);
   const int width = 1000;

@@ -139,6 +139,27 @@ TEST_F(GradFormTest, UseWin98GradientLeavesTheCaptionToASystemThatDrawsGradients
   EXPECT_STREQ(text, "Plain");
 }
 
+// The form keeps its caption font current from the settings change it receives, even
+// while the system paints its caption: it is right when the form paints again.
+TEST_F(GradFormTest, TheCaptionFontFollowsASettingsChangeEvenWhileTheSystemPaints) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetUseWin98Gradient(true);
+  form->Show();
+  if (!form->LeaveCaptionToSystem()) GTEST_SKIP() << "this system draws no gradient captions of its own";
+  NONCLIENTMETRICSA changed = metrics;
+  changed.lfCaptionFont.lfHeight = metrics.lfCaptionFont.lfHeight - 5;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, &changed, 0));
+  form->Perform(WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  const int followed = form->CaptionFont().Height();
+  ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, &metrics, 0);
+  form->Perform(WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  EXPECT_EQ(followed, changed.lfCaptionFont.lfHeight);
+  EXPECT_EQ(form->CaptionFont().Height(), metrics.lfCaptionFont.lfHeight);
+}
+
 TEST_F(GradFormTest, SizingBordersGetTheirSizingCursors) {
   TestGradientForm* form = MakeInstallerForm(&app_, 305, 247);
   form->Show();
@@ -172,6 +193,42 @@ TEST_F(GradFormTest, CaptionFontFollowsTheSystemCaptionFontOrOnlyItsHeight) {
 
   form.SetUseSystemCaptionFont(true);
   EXPECT_EQ(form.CaptionFont().Name(), metrics.lfCaptionFont.lfFaceName);
+}
+
+TEST_F(GradFormTest, ToolWindowsTakeTheSmallCaptionFontWithItsPitch) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  const auto expectFont = [](const TFont& font, const LOGFONTA& system, const char* what) {
+    EXPECT_EQ(font.Name(), system.lfFaceName) << what;
+    EXPECT_EQ(font.Height(), system.lfHeight) << what;
+    EXPECT_EQ((font.Style() & fsBold) != 0, system.lfWeight >= FW_BOLD) << what;
+    const int pitch = system.lfPitchAndFamily & 0x0F;
+    EXPECT_EQ(font.Pitch(), pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault) << what;
+  };
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetUseSystemCaptionFont(true);
+  form->SetBorderStyle(bsToolWindow);
+  form->Show();
+  expectFont(form->CaptionFont(), metrics.lfSmCaptionFont, "a tool window");
+  form->SetBorderStyle(bsSingle);
+  expectFont(form->CaptionFont(), metrics.lfCaptionFont, "no longer a tool window");
+}
+
+TEST_F(GradFormTest, UseWin98GradientMakesTheWindowAnew) {
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetCaption("Made anew");
+  form->Show();
+  HWND before = form->Handle();
+  form->SetUseWin98Gradient(true);
+  EXPECT_FALSE(::IsWindow(before));
+  EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+  char text[16] = {};
+  ::GetWindowTextA(form->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Made anew");
+  before = form->Handle();
+  form->SetUseWin98Gradient(true);
+  EXPECT_EQ(form->Handle(), before) << "no change, no new window";
 }
 
 }  // namespace

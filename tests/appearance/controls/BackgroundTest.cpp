@@ -82,6 +82,7 @@ TEST_F(BackgroundTest, EveryStyleOnScreenIsTheRenderers) {
     TGradientStyle gradient;
     TDirection direction;
   };
+  PixelBuffer expected(160, 110);
   for (const Case& c : {Case{TBackStyle::bgSingleColor, TGradientStyle::gsLine, TDirection::diHorizonal},
                         Case{TBackStyle::bgGradient, TGradientStyle::gsLine, TDirection::diVertical},
                         Case{TBackStyle::bgGradient, TGradientStyle::gsEllipse, TDirection::diHorizonal},
@@ -93,8 +94,30 @@ TEST_F(BackgroundTest, EveryStyleOnScreenIsTheRenderers) {
     description.SetBackStyle(c.back);
     description.Gradient().SetGradientStyle(c.gradient);
     description.Gradient().SetLineDirection(c.direction);
-    ExpectAreaEquals(Capture(), *background, Rendered(description, 160, 110));
+    // The single bitmap covers part of the control: the rest shows the case before.
+    description.PaintBackground(expected, {0, 0, 160, 110});
+    ExpectAreaEquals(Capture(), *background, expected);
   }
+}
+
+// Every rebuild started from a black buffer, so a picture smaller than the control, or
+// none, blacked out what the buffer held around it.
+TEST_F(BackgroundTest, RegressionWhereTheStylePaintsNothingTheBufferKeepsWhatItHeld) {
+  auto* background = new TBackground(form_);
+  background->SetParent(form_);
+  background->SetBounds(0, 0, 60, 40);
+  TBackgndObj& description = background->BackObj();
+  description.SetColor(0x2040C0);
+  PixelBuffer expected = Rendered(description, 60, 40);
+  description.SetBackStyle(TBackStyle::bgTileBitmap);  // no picture: nothing painted
+  ExpectAreaEquals(Capture(), *background, expected);
+
+  description.SetBackStyle(TBackStyle::bgSingleBitmap);
+  PixelBuffer picture(10, 8);
+  picture.FillRect({0, 0, 10, 8}, clWhite);
+  description.SetPicture(picture);  // covers its own 10 × 8 pixels only
+  expected.Blit(picture, {0, 0, 10, 8}, 0, 0);
+  ExpectAreaEquals(Capture(), *background, expected);
 }
 
 TEST_F(BackgroundTest, ACanvasPainterOfCustomStepsGetsEveryStepsRectangleAndColour) {
@@ -103,12 +126,14 @@ TEST_F(BackgroundTest, ACanvasPainterOfCustomStepsGetsEveryStepsRectangleAndColo
   background->SetParent(form_);
   background->SetBounds(0, 0, 90, 70);
   int steps = 0;
-  background->OnDrawRect = [&steps](TObject* sender, TCanvas& canvas, const TRect& rect) {
+  TBackgndObj& description = background->BackObj();
+  description.Gradient().OnDrawRect = [&steps](TObject* sender, TCanvas& canvas, const TRect& rect) {
     EXPECT_EQ(sender, nullptr);
+    EXPECT_EQ(canvas.PenWidth(), 0);
+    EXPECT_EQ(canvas.PenStyle(), psClear);
     ++steps;
     canvas.FillRect(rect);
   };
-  TBackgndObj& description = background->BackObj();
   description.SetBackStyle(TBackStyle::bgGradient);
   description.Gradient().SetGradientStyle(TGradientStyle::gsCustomRect);
   const PixelBuffer shot = Capture();

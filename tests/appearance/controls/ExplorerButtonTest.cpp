@@ -45,6 +45,17 @@ VOID CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
   });
 }
 
+// Closes the menu and leaves a click and a wheel turn behind it in the queue.
+HWND leftBehindFor = nullptr;
+VOID CALLBACK CloseMenuLeavingMouseInput(HWND, UINT, UINT_PTR, DWORD) {
+  GuardCallback<int>(0, [] {
+    ::EndMenu();
+    ::PostMessageA(leftBehindFor, WM_MBUTTONDBLCLK, 0, 0);
+    ::PostMessageA(leftBehindFor, 0x020A, 0, 0);  // WM_MOUSEWHEEL
+    return 0;
+  });
+}
+
 struct Clicks {
   explicit Clicks(TExplorerButton& button) {
     button.OnClick = [this](TObject&) { ++count; };
@@ -197,6 +208,22 @@ TEST_F(ExplorerButtonTest, ADropDownMenuOpensOnThePressAndNeverClicks) {
   EXPECT_FALSE(button->Pushed());
   button->MouseUp(mbLeft, 5, 5);
   EXPECT_EQ(clicks.count, 0);
+}
+
+// The purge after the menu reached past the clicks (to the wheel and the extra buttons).
+TEST_F(ExplorerButtonTest, RegressionAfterTheMenuOnlyClicksArePurged) {
+  auto* button = AddButton(form_, 10, 10);
+  const UniqueResource<HMENU, MenuTraits> menu(::CreatePopupMenu());
+  ::AppendMenuA(menu.Get(), MF_STRING, 1, "Entry");
+  button->SetDropDownMenu(menu.Get());
+  leftBehindFor = form_->Handle();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseMenuLeavingMouseInput);
+  button->MouseEnter();
+  button->MouseDown(mbLeft, 5, 5);
+  ::KillTimer(nullptr, timer);
+  MSG message;
+  EXPECT_FALSE(::PeekMessageA(&message, nullptr, WM_MBUTTONDBLCLK, WM_MBUTTONDBLCLK, PM_REMOVE));
+  EXPECT_TRUE(::PeekMessageA(&message, nullptr, 0x020A, 0x020A, PM_REMOVE));
 }
 
 TEST_F(ExplorerButtonTest, TheCursorTestIsStrictOnAllFourSides) {
