@@ -123,12 +123,20 @@ void TInstallTransaction::Commit() noexcept {
   RemoveBackupFolder();
 }
 
+// A program that was running from the destination can be renamed but, on Windows, not
+// deleted while it runs; it and the folder then go when the system restarts.
 void TInstallTransaction::RemoveBackupFolder() noexcept {
   if (!backupFolderCreated_) return;
+  bool whole = true;
   for (const MovedFile& file : moved_) {
-    if (!file.backup.empty()) DeleteAnyFile(file.backup);
+    if (!file.backup.empty() && !DeleteAnyFile(file.backup)) {
+      whole = false;
+      ::MoveFileExA(file.backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   }
-  ::RemoveDirectoryA(backupFolder_.c_str());
+  if (!whole || !::RemoveDirectoryA(backupFolder_.c_str())) {
+    ::MoveFileExA(backupFolder_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 void TInstallTransaction::Rollback() noexcept {
