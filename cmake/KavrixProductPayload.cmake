@@ -1,7 +1,8 @@
 # kavrix_pack_product(<product dir> <kvpayload> <output dir> [OPTIONS <kvpayload pack options>...]
 #                     [DEPENDS <targets or files>...])
-# Packs the product folder into <output dir>/product.qv2 and saves the backdrop form's
-# data holding it as <output dir>/TFORM1.bin.
+# Packs the product folder into <output dir>/product.qv2, saves the backdrop form's data
+# holding it as <output dir>/TFORM1.bin and the archive's SHA-256 digest as
+# <output dir>/product.sha256.
 #
 # What the folder holds is known only once kvpayload has walked it by its rules (links
 # followed or refused, empty folders dropped), so kvpayload writes a depfile naming every
@@ -14,9 +15,10 @@ function(kavrix_pack_product productDir kvpayload outputDir)
   cmake_parse_arguments(ARG "" "" "OPTIONS;DEPENDS" ${ARGN})
   file(MAKE_DIRECTORY ${outputDir})
   add_custom_command(
-    OUTPUT ${outputDir}/product.qv2 ${outputDir}/TFORM1.bin
+    OUTPUT ${outputDir}/product.qv2 ${outputDir}/TFORM1.bin ${outputDir}/product.sha256
     # Relative names: the storage keeps the name it loaded from in the form data.
-    COMMAND ${kvpayload} pack --depfile ${outputDir}/product.d ${ARG_OPTIONS} ${productDir} product.qv2 TFORM1.bin
+    COMMAND ${kvpayload} pack --depfile ${outputDir}/product.d --digest product.sha256 ${ARG_OPTIONS} ${productDir}
+            product.qv2 TFORM1.bin
     WORKING_DIRECTORY ${outputDir}
     DEPFILE ${outputDir}/product.d
     DEPENDS ${ARG_DEPENDS}

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   fp-utils-3.2.2  # chmcmd, which compiles the product's help file
   osslsigncode openssl  # signing the shipped programs, and the signing test
+  libssl-dev  # the payload's digest at build time
 )
 
 missing=()

@@ -284,20 +284,33 @@ std::string TLZHBatch::SafeRelativePathOf(const std::string& name, bool keepDire
   return std::move(*relative);
 }
 
-void TLZHBatch::ExtractEntry(const EntryFields& fields, int32_t dataOffset) {
-  const std::string relative = SafeRelativePathOf(fields.name, useDirectoryNames_);
+std::string TLZHBatch::TargetDirectory() const {
   // Only the separator itself counts: "C:" stays the drive's root, not its current directory.
-  std::string targetDirectory = outputDirectory_;
-  if (!targetDirectory.empty() && targetDirectory.back() != files::PathDelimiter()) {
-    targetDirectory += files::PathDelimiter();
+  std::string directory = outputDirectory_;
+  if (!directory.empty() && directory.back() != files::PathDelimiter()) directory += files::PathDelimiter();
+  return directory;
+}
+
+std::vector<std::string> TLZHBatch::TargetPaths() const {
+  const std::string directory = TargetDirectory();
+  std::vector<std::string> paths;
+  for (int i = 0; i < contents_.Count(); ++i) {
+    const std::optional<EntryFields> fields = ParseContentsLine(contents_.Strings(i));
+    if (!fields) throw EDamagedEntry(contents_.Strings(i));
+    paths.push_back(directory + SafeRelativePathOf(fields->name, useDirectoryNames_));
   }
-  ExtractFile(targetDirectory, relative, fields, dataOffset);
+  return paths;
+}
+
+void TLZHBatch::ExtractEntry(const EntryFields& fields, int32_t dataOffset) {
+  ExtractFile(TargetDirectory(), SafeRelativePathOf(fields.name, useDirectoryNames_), fields, dataOffset);
 }
 
 void TLZHBatch::VerifyEntry(const EntryFields& fields, int32_t dataOffset) {
   SafeRelativePathOf(fields.name, true);
   targetPath_ = fields.name;
   DecodeEntry(fields, dataOffset);
+  if (handlerFault_) std::rethrow_exception(std::exchange(handlerFault_, nullptr));
 }
 
 // Everything that could make the path mean something else is refused before anything is
@@ -314,45 +327,73 @@ std::string TLZHBatch::BuildTargetPath(const std::string& targetDirectory, const
 
 bool TLZHBatch::CheckExisting(const std::string& path, bool forArchive) {
   if (!files::FileExists(path) || (forArchive && archiveMode_ != amNew)) return true;
-  // Read-only files are replaced too. An archive is only made replaceable: the new one
-  // is moved over it once complete, so a failed write leaves the old one as it was.
-  const auto removeExisting = [&path, forArchive] {
-    files::SetAttributes(path, files::kAttributeNormal);
-    if (!forArchive) files::RemoveFile(path);
-  };
+  // The existing file is only made replaceable (read-only ones too): a complete new file
+  // is moved over it, so a failed or cancelled write leaves it as it was.
+  const auto makeReplaceable = [&path] { files::SetAttributes(path, files::kAttributeNormal); };
   if (overwriteExisting_) {
-    removeExisting();
+    makeReplaceable();
     return true;
   }
   if (!OnFileExist) throw EFileExist(path);
   TFileExistAction action = feOverwrite;
   OnFileExist(*this, path, action);
   if (action == feOverwrite) {
-    removeExisting();
+    makeReplaceable();
     return true;
   }
   if (action == feCancel) cancel_ = true;
   return false;
 }
 
+// The entry is decoded into a scratch file beside its target, on the same volume, and
+// renamed over the target only once it holds every byte: whatever stops it (a fault, a
+// cancel, a handler that raises before the data is complete) removes the scratch file
+// and leaves an existing target untouched. A handler that raises once the data is
+// complete does not undo the entry; its exception propagates after the rename.
 void TLZHBatch::ExtractFile(const std::string& targetDirectory, const std::string& relativePath,
                             const EntryFields& fields, int32_t dataOffset) {
   const std::string path = BuildTargetPath(targetDirectory, relativePath, fields.name);
+  const std::string scratchRelative = archive::ExtractFilePath(relativePath) + kScratchFileName;
+  const std::string scratch = targetDirectory + scratchRelative;
+  if (!files::IsWithinPathLimit(scratch)) throw EUnsafeName(fields.name);
+  const std::optional<files::FileInfo> existing = files::QueryFileInfo(path);
   if (!CheckExisting(path, false)) return;
-  target_ = files::File::CreateBelow(targetDirectory, relativePath);
-  if (!target_.IsOpen()) throw EFileCreateError(path);
+  const auto restoreExisting = [&] {
+    if (existing) files::SetAttributes(path, existing->attributes);
+  };
+  target_ = files::File::CreateBelow(targetDirectory, scratchRelative);
+  if (!target_.IsOpen()) {
+    restoreExisting();
+    throw EFileCreateError(path);
+  }
   targetPath_ = path;
+  const auto discard = [&] {
+    target_.Close();
+    files::RemoveFile(scratch);
+    restoreExisting();
+  };
   try {
     DecodeEntry(fields, dataOffset);
-    const archive::DosDateTime date = archive::DayCountToDosDateTime(fields.date);
-    if (restoreFileDate_ && date != 0) target_.SetLastWriteTime(date);  // a failure here is not reported
-    if (!target_.Close()) throw EFileWriteError(path);
   } catch (...) {
-    target_.Close();
-    files::RemoveFile(path);
+    discard();
     throw;
   }
+  if (cancel_ && entryBytesDecoded_ != entryUnpackedSize_) {
+    discard();
+    return;
+  }
+  const archive::DosDateTime date = archive::DayCountToDosDateTime(fields.date);
+  if (restoreFileDate_ && date != 0) target_.SetLastWriteTime(date);  // a failure here is not reported
+  if (!target_.Close()) {
+    discard();
+    throw EFileWriteError(path);
+  }
+  if (!files::MoveOver(scratch, path)) {
+    discard();
+    throw EFileCreateError(path);
+  }
   if (restoreAttributes_) files::SetAttributes(path, static_cast<uint32_t>(fields.attributes));
+  if (handlerFault_) std::rethrow_exception(std::exchange(handlerFault_, nullptr));
 }
 
 void TLZHBatch::DecodeEntry(const EntryFields& fields, int32_t dataOffset) {
@@ -362,6 +403,7 @@ void TLZHBatch::DecodeEntry(const EntryFields& fields, int32_t dataOffset) {
   entryBytesRead_ = 0;
   entryBytesDecoded_ = 0;
   entryFault_ = nullptr;
+  handlerFault_ = nullptr;
   if (!archive_.Seek(dataStart_ + dataOffset)) throw EDamagedEntry(fields.name);
   Decompress();
   if (entryFault_) std::rethrow_exception(std::exchange(entryFault_, nullptr));
@@ -402,7 +444,8 @@ void TLZHBatch::WriteTargetData(const uint8_t* buffer, uint16_t size) {
     OnProgress(*this, targetPath_, ProgressCount(entryBytesRead_), entryPackedSize_, ProgressCount(totalBytesRead_),
                ProgressCount(totalPacked_), cancel_);
   } catch (...) {
-    entryFault_ = std::current_exception();
+    // Once every byte is written the entry stands; the fault is raised after it is kept.
+    (entryBytesDecoded_ == entryUnpackedSize_ ? handlerFault_ : entryFault_) = std::current_exception();
   }
 }
 

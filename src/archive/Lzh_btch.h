@@ -179,6 +179,9 @@ class TLZHBatch : public TCustomLZHCompressor {
   // value with an Exception naming the property.
   static constexpr size_t kMaxStringProperty = 255;
   static constexpr uint16_t kBufferSize = 4096;
+  // Each entry is decoded into this file in its target's directory, then renamed over
+  // the target. Short, so that hardly a path is too long for it.
+  static constexpr char kScratchFileName[] = "~kavrix.tmp";
 
   explicit TLZHBatch(TComponent* owner = nullptr);
   ~TLZHBatch() override;
@@ -240,9 +243,15 @@ class TLZHBatch : public TCustomLZHCompressor {
   // EFileCreateError, EFileWriteError, EFileReadError or EDamagedEntry for the entry at
   // hand (whose target is then removed), and whatever OnProgress or OnFileExist raise;
   // the entries before stay extracted. Nothing is created for a refused name or target,
-  // and no link below OutputDirectory is followed. A cancel keeps what the current
-  // target holds.
+  // and no link below OutputDirectory is followed. An existing target is replaced only
+  // by a complete new file (renamed over it), so an entry that fails or is cancelled
+  // leaves it as it was and leaves no partial file; a handler that raises during an
+  // entry's last write does so after the entry is kept.
   void Extract();
+
+  // The full path each contents line is extracted to, in order, as Extract builds it;
+  // raises EUnsafeName or EDamagedEntry as Extract would.
+  std::vector<std::string> TargetPaths() const;
 
   // Decodes every entry as Extract would, writing nothing, and checks that every name is
   // safe with its directories kept; raises as Extract does. OnProgress gets the stored
@@ -313,6 +322,8 @@ class TLZHBatch : public TCustomLZHCompressor {
   void ProcessEntries(EntryAction action);
   // The relative path SafeRelativePath gives `name`; raises EUnsafeName when none.
   static std::string SafeRelativePathOf(const std::string& name, bool keepDirectories);
+  // OutputDirectory, ending in a path delimiter unless empty.
+  std::string TargetDirectory() const;
   void ExtractEntry(const EntryFields& fields, int32_t dataOffset);
   void VerifyEntry(const EntryFields& fields, int32_t dataOffset);
   std::string BuildTargetPath(const std::string& targetDirectory, const std::string& relativePath,
@@ -364,6 +375,7 @@ class TLZHBatch : public TCustomLZHCompressor {
   int64_t entryBytesRead_ = 0;
   int64_t entryBytesDecoded_ = 0;
   std::exception_ptr entryFault_;  // kept out of the codec, which would swallow it
+  std::exception_ptr handlerFault_;  // raised by OnProgress once the entry's data was complete
   int64_t totalBytesRead_ = 0;
   int64_t totalPacked_ = 0;
 };

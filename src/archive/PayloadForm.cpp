@@ -20,7 +20,7 @@ void WritePayloadForm(TFileStorage& storage, std::vector<uint8_t>& output) {
 }
 
 int VerifyCarriedPayload(std::span<const uint8_t> program, std::span<const uint8_t> archive,
-                         const std::string& scratchFile) {
+                         const std::string& scratchFile, const PayloadDigestFunction& digestOf) {
   constexpr uint32_t kRcDataType = 10;
   const auto form = archive::ReadPeResourceData(program, kRcDataType, kPayloadFormClass);
   if (!form) throw EPayloadError(Format("The program carries no form data %s", kPayloadFormClass));
@@ -32,12 +32,18 @@ int VerifyCarriedPayload(std::span<const uint8_t> program, std::span<const uint8
   if (storage->Empty() || !std::ranges::equal(storage->Data(), archive)) {
     throw EPayloadError("The program does not carry the archive it was built with");
   }
+  const auto digest = archive::ReadPeResourceData(program, kRcDataType, kPayloadDigestResource);
+  if (!digest) throw EPayloadError(Format("The program carries no payload digest %s", kPayloadDigestResource));
+  if (*digest != digestOf(archive)) {
+    throw EPayloadError("The program's payload digest is not the digest of the archive it carries");
+  }
 
-  if (!storage->SaveToFile(scratchFile)) throw EPayloadError(Format("Cannot write %s", scratchFile));
+  // Armed before the write, so that a write that fails part-way leaves nothing either.
   struct RemoveScratch {
     const std::string& name;
     ~RemoveScratch() { std::remove(name.c_str()); }
   } removeScratch{scratchFile};
+  if (!storage->SaveToFile(scratchFile)) throw EPayloadError(Format("Cannot write %s", scratchFile));
   TLZHBatch batch;
   batch.SetArchiveFileName(scratchFile);
   if (!batch.ValidArchive()) throw EPayloadError("The carried archive has a damaged directory");

@@ -10,19 +10,6 @@ namespace {
 
 DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 
-std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-      reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length ? std::string(text, length) : "Error " + std::to_string(code);
-  if (text) ::LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-    message.pop_back();
-  }
-  return message;
-}
-
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -41,6 +28,19 @@ void DeleteFileIfExists(const std::string& path) {
   // could not be written over it.
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileA(path.c_str());
+}
+
+std::string SystemMessage(unsigned long code) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length ? std::string(text, length) : "Error " + std::to_string(code);
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message;
 }
 
 void CreateDirectoryOrRaise(const std::string& path) {

@@ -28,6 +28,8 @@ constexpr char kHelp[] = "\\quorvel.chm";
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel 2.0";
 constexpr char kEditVerb[] = "Edit with Quorvel 2.0";
+// Internet Explorer's "Edit with" entry of the product, below which its command goes.
+constexpr char kOpenWithEntry[] = ".htm\\OpenWithList\\Quorvel 2.0";
 // Appended to a double quote and DestDir: the program's path closed, then "%1" quoted.
 constexpr char kVerbCommandTail[] = "\\quorvel.exe\" \"%1\"";
 
@@ -148,6 +150,19 @@ void TForm3::PrepareShortcutFolder() {
     DeleteFileIfExists(programs + shortcut);
   }
   if (!DirectoryExists(programs + kGroupFolder)) CreateDirectoryOrRaise(programs + kGroupFolder);
+}
+
+void TForm3::KeepForRollback(TInstallTransaction& transaction) {
+  transaction.KeepKey(HKEY_LOCAL_MACHINE, RegistryEdit1->RegKey());
+  transaction.KeepKey(HKEY_LOCAL_MACHINE, kUninstallKey);
+  transaction.KeepKey(HKEY_CLASSES_ROOT, RegistryEdit2->RegKey() + "\\" + kEditVerb);
+  transaction.KeepKey(HKEY_CLASSES_ROOT, kOpenWithEntry);
+  const std::string programs = ShortcutLink1->GetProgramsFolder();
+  for (const char* shortcut : {kProgramShortcut, kReadmeShortcut, kUninstallShortcut, kHelpShortcut}) {
+    transaction.KeepCopy(programs + shortcut);
+  }
+  for (const char* file : kOldFiles) transaction.MoveAside(DestDir + file);
+  for (const std::string& target : LZHBatch1->TargetPaths()) transaction.MoveAside(target);
 }
 
 void TForm3::FinishActions() {

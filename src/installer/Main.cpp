@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "foundation/ErrorBox.h"
+#include "installer/PayloadCheck.h"
 #include "installer/Product.h"
 #include "installer/Unit1.h"
 #include "installer/Unit2.h"
@@ -23,12 +24,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TApplication application;
     application.SetTitle(kApplicationTitle);
     application.CreateForm(Form1);
+    // Before the splash and before anything is written: a damaged download installs nothing.
+    if (!Form1->PayloadIntact()) {
+      ShowErrorBox(kDamagedSetupMessage, kApplicationTitle);
+      return 1;
+    }
     application.CreateForm(Form3);
     application.CreateForm(Form5);
     application.CreateForm(Form6);
     application.CreateForm(Form2);
     application.Run();
-    return 0;
+    return Form1->StartFailed() ? 1 : 0;
   } catch (const std::exception& e) {
     ShowErrorBox(e.what(), kApplicationTitle);
     return 1;

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "archive/PayloadForm.h"
+#include "foundation/ErrorBox.h"
 #include "installer/FileSystem.h"
+#include "installer/PayloadCheck.h"
 #include "installer/Product.h"
 #include "installer/Unit2.h"
 #include "installer/Unit3.h"
@@ -27,7 +29,8 @@ TForm1::TForm1(TComponent* owner, HINSTANCE__* module)
       Label1(new TLabel(this)),
       ExplorerButton1(new TExplorerButton(this)),
       PBSystemPath1(new TPBSystemPath(this)),
-      FileStorage1(new TFileStorage(this)) {
+      FileStorage1(new TFileStorage(this)),
+      module_(module) {
   SetName(kPayloadFormName);
   SetBorderStyle(bsNone);
   SetBorderIcons(biSystemMenu | biMinimize);
@@ -76,6 +79,11 @@ TForm1::TForm1(TComponent* owner, HINSTANCE__* module)
 
 std::string TForm1::TemporaryArchivePath() const { return PBSystemPath1->Temp() + kTemporaryArchiveName; }
 
+bool TForm1::PayloadIntact() const {
+  const std::optional<Sha256Digest> stored = StoredPayloadDigest(module_);
+  return stored && HasDigest(FileStorage1->Data(), *stored);
+}
+
 void TForm1::FormShow(TObject&) {
   Form2->Show();
   Form2->Close();
@@ -84,13 +92,20 @@ void TForm1::FormShow(TObject&) {
   Background1->SetBounds(0, 0, ClientWidth(), ClientHeight());
   Label1->SetLeft(ClientWidth() - Label1->Width() - kNoticeMargin);
   Label1->SetTop(ClientHeight() - Label1->Height() - kNoticeMargin);
-  // Not examined: without the file the extraction reports the archive as unopenable.
-  FileStorage1->SaveToFile(TemporaryArchivePath());
+  // Whatever lay at that path before is never installed: the archive is written anew,
+  // read back against the payload's digest, and held until the program ends.
+  try {
+    temporaryArchive_.Write(TemporaryArchivePath(), FileStorage1->Data(), StoredPayloadDigest(module_));
+  } catch (const Exception& e) {
+    startFailed_ = true;
+    ShowErrorBox(e.what(), kApplicationTitle);
+    Application->Terminate();
+  }
 }
 
 void TForm1::FormActivate(TObject&) {
   // The backdrop becomes active again when the wizard closes; the wizard runs once.
-  if (wizardShown_) return;
+  if (wizardShown_ || startFailed_) return;
   wizardShown_ = true;
   Repaint();
   ::Sleep(kWizardPauseMs);
@@ -98,6 +113,6 @@ void TForm1::FormActivate(TObject&) {
   Close();
 }
 
-void TForm1::FormClose(TObject&, TCloseAction&) { ::DeleteFileA(TemporaryArchivePath().c_str()); }
+void TForm1::FormClose(TObject&, TCloseAction&) { temporaryArchive_.Remove(); }
 
 }  // namespace kavrix

@@ -10,6 +10,7 @@
 #include "appearance/controls/Backgnd.h"
 #include "appearance/controls/explbtn.h"
 #include "archive/FStorage.h"
+#include "installer/TemporaryArchive.h"
 #include "system/PBSystem.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
@@ -25,6 +26,12 @@ class TForm1 : public TForm {
 
   // The temporary copy of the archive: Temp followed directly by "setup.qv2".
   std::string TemporaryArchivePath() const;
+  // Whether the archive held is the one the program was built with: its digest is the
+  // one stored beside it.
+  bool PayloadIntact() const;
+  // The temporary archive could not be written: the wizard is not shown, and the program
+  // ends with a failure.
+  bool StartFailed() const noexcept { return startFailed_; }
 
   TBackground* Background1;
   TLabel* Label1;
@@ -37,7 +44,10 @@ class TForm1 : public TForm {
   void FormActivate(TObject& sender);
   void FormClose(TObject& sender, TCloseAction& action);
 
+  HINSTANCE__* module_;
+  TTemporaryArchive temporaryArchive_;
   bool wizardShown_ = false;
+  bool startFailed_ = false;
 };
 
 extern TForm1* Form1;

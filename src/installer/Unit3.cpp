@@ -290,12 +290,22 @@ void TForm3::InstallationSequence() {
   Label12->SetCaption(Label9->Caption());
   LZHBatch1->SetOutputDirectory(DestDir);
   LZHBatch1->SetRootDirectory(DestDir);
-  RegistryEdit1->WriteString("InstallDir", DestDir);
   Button3->SetEnabled(false);
   Button1->SetEnabled(false);
-  Repaint();
-  DeleteOldFiles();
-  RunInstallation();
+  // Until the finish page every change is undone when a step fails, before its message
+  // is shown: the machine is then as it was before this click.
+  TInstallTransaction transaction(DestDir);
+  try {
+    KeepForRollback(transaction);
+    RegistryEdit1->WriteString("InstallDir", DestDir);
+    Repaint();
+    DeleteOldFiles();
+    RunInstallation();
+  } catch (...) {
+    transaction.Rollback();
+    throw;
+  }
+  transaction.Commit();
   PageNo = 5;
   ShowPage(PageNo);
   Repaint();

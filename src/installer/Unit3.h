@@ -9,6 +9,7 @@
 #include "appearance/caption/GradForm.h"
 #include "archive/Lzh_btch.h"
 #include "installer/layout/ProgressPacing.h"
+#include "installer/transaction/InstallTransaction.h"
 #include "system/Execfile.h"
 #include "system/ShortcutLink.h"
 #include "system/regedit.h"
@@ -99,6 +100,8 @@ class TForm3 : public TGradientForm {
                      const std::string& iconLocation);
   void WriteUninstallEntry();
   void WriteShellVerbs();
+  // Tells `transaction` everything the installation is about to change.
+  void KeepForRollback(TInstallTransaction& transaction);
 
   ProgressPacer progressPacer_;
 };

@@ -54,4 +54,23 @@ std::string WithoutLeadingBackslash(const std::string& path) {
   return !path.empty() && path.front() == '\\' ? path.substr(1) : path;
 }
 
+// Deletes `name` below `parent` after all of its sub-keys, deepest first, as a key with
+// sub-keys cannot be deleted on every system.
+bool DeleteTree(HKEY parent, const std::string& name) {
+  {
+    UniqueRegKey key;
+    if (OpenKey(parent, name, KEY_ALL_ACCESS, key) != ERROR_SUCCESS) return false;
+    // Names of at most 255 characters; each deletion renumbers the rest, so the first is
+    // taken each time. A sub-key that resists deletion ends the walk.
+    char subKey[256];
+    for (;;) {
+      DWORD length = sizeof subKey;
+      if (::RegEnumKeyExA(key.Get(), 0, subKey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      if (!DeleteTree(key.Get(), std::string(subKey, length))) return false;
+    }
+  }
+  return ::RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
 }  // namespace kavrix::registry

@@ -44,6 +44,9 @@ LSTATUS CreateKey(HKEY root, const std::string& path, UniqueRegKey& key);
 // "Failed to set data for '<name>'" when no key is open or the platform refuses the write.
 void WriteValue(HKEY key, const std::string& name, DWORD type, const void* data, size_t size);
 
+// Deletes `name` below `parent` with every sub-key and value; true when it is gone.
+bool DeleteTree(HKEY parent, const std::string& name);
+
 // `path` without its leading backslash, if it has one.
 std::string WithoutLeadingBackslash(const std::string& path);
 

@@ -1,13 +1,15 @@
 #pragma once
-// Move-only owners of Win32 resources: registry keys, kernel handles, COM interface
-// pointers, shell item lists and the COM initialisation of a thread. Each owner releases
-// its resource exactly once; copying is deleted, so no resource can be released twice.
+// Move-only owners of Win32 resources: registry keys, kernel handles, CryptoAPI contexts
+// and hashes, COM interface pointers, shell item lists and the COM initialisation of a
+// thread. Each owner releases its resource exactly once; copying is deleted, so no
+// resource can be released twice.
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
 #include <objbase.h>
+#include <wincrypt.h>
 #include <shlobj.h>
 
 #include <utility>
@@ -73,9 +75,23 @@ struct ItemIdListTraits {
   static void Close(LPITEMIDLIST list) noexcept { ::CoTaskMemFree(list); }
 };
 
+// A cryptographic provider's context, and a hash object made from one.
+struct CryptProviderTraits {
+  static HCRYPTPROV None() noexcept { return 0; }
+  static bool IsValid(HCRYPTPROV provider) noexcept { return provider != 0; }
+  static void Close(HCRYPTPROV provider) noexcept { ::CryptReleaseContext(provider, 0); }
+};
+struct CryptHashTraits {
+  static HCRYPTHASH None() noexcept { return 0; }
+  static bool IsValid(HCRYPTHASH hash) noexcept { return hash != 0; }
+  static void Close(HCRYPTHASH hash) noexcept { ::CryptDestroyHash(hash); }
+};
+
 using UniqueRegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueItemIdList = UniqueResource<LPITEMIDLIST, ItemIdListTraits>;
+using UniqueCryptProvider = UniqueResource<HCRYPTPROV, CryptProviderTraits>;
+using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptHashTraits>;
 
 // One reference to a COM interface.
 template <typename T>

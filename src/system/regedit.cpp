@@ -36,25 +36,6 @@ std::string KeyPath(const std::string& regKey, const std::string& key) {
   return parent + '\\' + key;
 }
 
-// Deletes `name` below `parent` after all of its sub-keys, deepest first, as a key with
-// sub-keys cannot be deleted on every system.
-bool DeleteTree(HKEY parent, const std::string& name) {
-  {
-    UniqueRegKey key;
-    if (registry::OpenKey(parent, name, KEY_ALL_ACCESS, key) != ERROR_SUCCESS) return false;
-    // Names of at most 255 characters; each deletion renumbers the rest, so the first is
-    // taken each time. A sub-key that resists deletion ends the walk.
-    char subKey[256];
-    for (;;) {
-      DWORD length = sizeof subKey;
-      if (::RegEnumKeyExA(key.Get(), 0, subKey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        break;
-      if (!DeleteTree(key.Get(), std::string(subKey, length))) return false;
-    }
-  }
-  return ::RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
-}
-
 // Reads value `name` of `path` below `root`, asking for read access only so that an
 // account without write rights can read. False when the key or the value does not exist.
 bool ReadValue(HKEY root, const std::string& path, const std::string& name, registry::ValueData& value) {
@@ -150,7 +131,7 @@ bool TRegistryEdit::DeleteKey(const std::string& key) {
   UniqueRegKey parent;
   if (registry::OpenKey(RootHandle(rootKey_), parentPath, KEY_ALL_ACCESS, parent) != ERROR_SUCCESS)
     return false;
-  return DeleteTree(parent.Get(), name);
+  return registry::DeleteTree(parent.Get(), name);
 }
 
 bool TRegistryEdit::DeleteDataValue(const std::string& dataName) {

@@ -4,6 +4,7 @@
 
 #include "support/ExpectMessage.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
@@ -25,6 +26,14 @@ using V = std::vector<uint8_t>;
 
 bool IsWritable(const std::string& path) {
   return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+// The names in `directory`, sorted.
+std::vector<std::string> Listing(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TEST_F(BatchTest, EmptyArchiveWritesNothingAndReportsNothing) {
@@ -135,11 +144,10 @@ TEST_F(BatchTest, FileExistCancelStopsAfterTheEntry) {
   EXPECT_EQ(Out("c.txt"), Bytes("c"));
 }
 
-TEST_F(BatchTest, CancelStopsAfterTheInputBufferInHand) {
+TEST_F(BatchTest, RegressionACancelledEntryLeavesTheOldFileAndNoCutShortOne) {
   const V big = TextLike(100000, 4);
-  UseArchive({{"big.bin", big}, {"next.txt", Bytes("next")}});
-  const V packed = lzh::LzhEncode(big);
-  const V inHand = lzh::LzhDecodeBuffer(std::span(packed.data(), 4096));
+  UseArchive({{"big.bin", big}, {"new.bin", big}, {"next.txt", Bytes("next")}});
+  WriteFileBytes(OutPath("big.bin"), Bytes("old"));
   int calls = 0;
   batch_.OnProgress = [&](TObject&, const std::string&, int32_t fileBytesWritten, int32_t, int32_t, int32_t,
                           bool& cancel) {
@@ -149,14 +157,25 @@ TEST_F(BatchTest, CancelStopsAfterTheInputBufferInHand) {
     cancel = true;
   };
   batch_.Extract();
-  EXPECT_EQ(Out("big.bin"), inHand) << "what the 4096 packed bytes in hand decode to is kept";
-  EXPECT_LT(inHand.size(), big.size());
+  EXPECT_EQ(Out("big.bin"), Bytes("old")) << "the old file stays as it was";
+  EXPECT_FALSE(OutExists("new.bin"));
   EXPECT_FALSE(OutExists("next.txt"));
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"big.bin"}) << "no scratch file is left";
 
   batch_.OnProgress = nullptr;
   batch_.Extract();
   EXPECT_EQ(Out("big.bin"), big);
   EXPECT_EQ(Out("next.txt"), Bytes("next"));
+}
+
+TEST_F(BatchTest, ACancelInTheLastWriteKeepsTheCompleteEntry) {
+  UseArchive({{"a.txt", Bytes("a")}, {"b.txt", Bytes("b")}});
+  batch_.OnProgress = [](TObject&, const std::string&, int32_t, int32_t, int32_t, int32_t, bool& cancel) {
+    cancel = true;
+  };
+  batch_.Extract();
+  EXPECT_EQ(Out("a.txt"), Bytes("a"));
+  EXPECT_FALSE(OutExists("b.txt"));
 }
 
 TEST_F(BatchTest, ProgressCountsPackedBytesPerOutputBuffer) {
@@ -329,19 +348,58 @@ TEST_F(BatchTest, RegressionATargetThatCannotBeCreatedIsReported) {
   fs::create_directories(OutPath("x.txt"));  // a directory where the file should go
   EXPECT_EQ(MessageOf<EFileCreateError>([&] { batch_.Extract(); }), "Cannot create file " + OutPath("x.txt"));
   EXPECT_FALSE(OutExists("y.txt"));
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"x.txt"}) << "no scratch file is left";
+}
+
+TEST_F(BatchTest, RegressionAFailedEntryLeavesTheOldFileAsItWas) {
+  std::vector<archive::DirectoryEntry> entries;
+  const V whole = BuildArchive({{"x.txt", TextLike(20000, 3)}}, &entries);
+  // The packed data cut short: the entry decodes to fewer bytes than announced.
+  batch_.SetArchiveFileName(PutFile(V(whole.begin(), whole.end() - 100), "cut.qv2"));
+  WriteFileBytes(OutPath("x.txt"), Bytes("old"));
+  fs::permissions(OutPath("x.txt"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_THROW(batch_.Extract(), EDamagedEntry);
+  EXPECT_EQ(Out("x.txt"), Bytes("old"));
+  EXPECT_FALSE(IsWritable(OutPath("x.txt"))) << "still read-only";
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"x.txt"});
 }
 
 TEST_F(BatchTest, RegressionAnExceptionFromOnProgressIsNotSwallowed) {
   UseArchive({{"ten.txt", TextLike(10000, 8)}, {"next.txt", Bytes("next")}});
+  WriteFileBytes(OutPath("ten.txt"), Bytes("old"));
   batch_.OnProgress = [](TObject&, const std::string&, int32_t, int32_t, int32_t, int32_t, bool&) {
     throw std::runtime_error("handler failed");
   };
   EXPECT_THROW(batch_.Extract(), std::runtime_error);
-  EXPECT_FALSE(OutExists("ten.txt")) << "an entry cut short is not left behind";
+  EXPECT_EQ(Out("ten.txt"), Bytes("old")) << "an entry cut short replaces nothing";
   EXPECT_FALSE(OutExists("next.txt"));
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"ten.txt"});
   batch_.OnProgress = nullptr;
   batch_.Extract();
   EXPECT_EQ(Out("ten.txt"), TextLike(10000, 8)) << "not left busy";
+}
+
+TEST_F(BatchTest, RegressionAnExceptionFromOnProgressInTheLastWriteKeepsTheCompleteFile) {
+  UseArchive({{"ten.txt", TextLike(10000, 8)}, {"next.txt", Bytes("next")}});
+  int calls = 0;
+  batch_.OnProgress = [&](TObject&, const std::string&, int32_t, int32_t, int32_t, int32_t, bool&) {
+    if (++calls == 3) throw std::runtime_error("handler failed");
+  };
+  EXPECT_THROW(batch_.Extract(), std::runtime_error);
+  EXPECT_EQ(Out("ten.txt"), TextLike(10000, 8));
+  EXPECT_FALSE(OutExists("next.txt"));
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"ten.txt"});
+}
+
+TEST_F(BatchTest, TargetPathsAreWhereExtractWrites) {
+  batch_.SetUseDirectoryNames(true);
+  UseArchive({{"a.txt", Bytes("a")}, {"sub\\b.txt", Bytes("b")}});
+  EXPECT_EQ(batch_.TargetPaths(), (std::vector<std::string>{OutPath("a.txt"), OutPath("sub\\b.txt")}));
+  batch_.Extract();
+  for (const std::string& path : batch_.TargetPaths()) EXPECT_TRUE(fs::is_regular_file(path)) << path;
+  UseArchive({{"..\\up.txt", Bytes("u")}});
+  EXPECT_THROW(batch_.TargetPaths(), EUnsafeName);
 }
 
 TEST_F(BatchTest, ExtractFromInsideAnEventReturnsAtOnce) {

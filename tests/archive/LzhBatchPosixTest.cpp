@@ -1,7 +1,12 @@
-// TLZHBatch on POSIX: links and special files that already sit in the target folder.
+// TLZHBatch on POSIX: links and special files that already sit in the target folder, and
+// a volume that runs full.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <filesystem>
 
@@ -79,6 +84,43 @@ TEST_F(LinkTest, TheTargetFolderItselfMayBeALink) {
   UseArchive({{"sub\\x.txt", Bytes("x")}});
   batch_.Extract();
   EXPECT_EQ(ReadFileBytes(outside_ + "/real/sub/x.txt"), Bytes("x"));
+}
+
+// A file-size limit stands in for a full volume: a write past it fails (EFBIG) as one
+// on a full disk does (ENOSPC).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : oldSignal_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int);
+};
+
+TEST_F(BatchTest, RegressionAVolumeThatRunsFullLeavesTheOldFileAndNothingHalfWritten) {
+  UseArchive({{"small.txt", Bytes("new")}, {"big.bin", RandomBytes(200000, 11)}});
+  WriteFileBytes(OutPath("big.bin"), Bytes("old"));
+  {
+    const FileSizeLimit limit(64 * 1024);
+    EXPECT_EQ(MessageOf<EFileWriteError>([&] { batch_.Extract(); }), "Cannot write to file " + OutPath("big.bin"));
+  }
+  EXPECT_EQ(Out("big.bin"), Bytes("old"));
+  EXPECT_EQ(Out("small.txt"), Bytes("new"));
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(out_)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"big.bin", "small.txt"})) << "no scratch file is left";
 }
 
 }  // namespace

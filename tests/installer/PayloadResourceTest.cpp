@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "archive/PayloadForm.h"
+#include "installer/PayloadCheck.h"
 #include "installer/Unit1.h"
 #include "toolkit/FormResource.h"
 
@@ -65,10 +66,20 @@ TEST(PayloadResource, TheBackdropFormHandsBackExactlyTheArchiveTheBuildPacked) {
   fs::remove(saved);
 }
 
+// The system's provider, as setup.exe hashes; kvpayload passes OpenSSL's.
+V SystemSha256(std::span<const uint8_t> bytes) {
+  const std::optional<Sha256Digest> digest = Sha256::Of(bytes);
+  return digest ? V(digest->begin(), digest->end()) : V();
+}
+
 TEST(PayloadResource, TheBuildCheckAcceptsTheProgramAndRefusesDamagedCopies) {
   const V program = ReadFile(KAVRIX_SETUP_EXE);
   const V packed = ReadFile(KAVRIX_PAYLOAD_ARCHIVE);
   const std::string scratch = (fs::temp_directory_path() / "kavrix-payload-check.qv2").string();
+  const auto VerifyCarriedPayload = [](std::span<const uint8_t> carrier, std::span<const uint8_t> archive,
+                                       const std::string& scratchFile) {
+    return kavrix::VerifyCarriedPayload(carrier, archive, scratchFile, SystemSha256);
+  };
   EXPECT_GE(VerifyCarriedPayload(program, packed, scratch), 1);
   EXPECT_FALSE(fs::exists(scratch));
 
@@ -79,6 +90,28 @@ TEST(PayloadResource, TheBuildCheckAcceptsTheProgramAndRefusesDamagedCopies) {
   damaged[static_cast<size_t>(at - program.begin()) + 15] ^= 0xFF;
   EXPECT_THROW(VerifyCarriedPayload(damaged, packed, scratch), EPayloadError);
   EXPECT_THROW(VerifyCarriedPayload(V{'M', 'Z'}, packed, scratch), EPayloadError);
+
+  // The digest beside the form data.
+  const V digest = SystemSha256(packed);
+  const auto stored = std::search(program.begin(), program.end(), digest.begin(), digest.end());
+  ASSERT_NE(stored, program.end()) << "the program carries the archive's digest";
+  V wrongDigest = program;
+  wrongDigest[static_cast<size_t>(stored - program.begin()) + 31] ^= 0x01;
+  EXPECT_THROW(VerifyCarriedPayload(wrongDigest, packed, scratch), EPayloadError);
+  EXPECT_FALSE(fs::exists(scratch));
+}
+
+TEST(PayloadResource, TheStartUpCheckRefusesAPayloadOtherThanTheOneBuilt) {
+  SetupModule setup;
+  TForm1 form(nullptr, setup.Get());
+  EXPECT_TRUE(form.PayloadIntact());
+  const std::optional<Sha256Digest> stored = StoredPayloadDigest(setup.Get());
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(SystemSha256(ReadFile(KAVRIX_PAYLOAD_ARCHIVE)), V(stored->begin(), stored->end()));
+  V other = ReadFile(KAVRIX_PAYLOAD_ARCHIVE);
+  other[other.size() / 2] ^= 0x01;
+  EXPECT_FALSE(HasDigest(other, *stored));
+  EXPECT_FALSE(StoredPayloadDigest(::GetModuleHandleA(nullptr))) << "the test program carries none";
 }
 
 TEST(PayloadResource, AProgramWithoutTheFormDataSaysSo) {

@@ -1,8 +1,9 @@
 // kvpayload: the build's payload steps for setup.exe.
 //
-//   kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] PRODUCT_DIR ARCHIVE FORM
+//   kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] [--digest DIGEST] PRODUCT_DIR ARCHIVE FORM
 //       pack the product tree (relative names, recursive) and save the backdrop form's
-//       data holding that archive. Symbolic links to files and folders inside the tree
+//       data holding that archive (with --digest, also the archive's SHA-256 digest,
+//       32 bytes, which setup.exe carries beside the form data). Symbolic links to files and folders inside the tree
 //       are followed and stored under the link's name; links that dangle or leave the
 //       tree, unreadable entries, names the archive cannot carry and sizes past its
 //       32-bit limits stop the packing with a one-line reason. Empty files are carried;
@@ -12,8 +13,8 @@
 //       to pack again; with --dates-not-after, no file date is later than SECONDS since
 //       1970 (UTC).
 //   kvpayload check SETUP_EXE ARCHIVE
-//       verify that the form data inside SETUP_EXE holds exactly ARCHIVE and that every
-//       entry decodes to its stored size
+//       verify that the form data inside SETUP_EXE holds exactly ARCHIVE, that the digest
+//       beside it is ARCHIVE's, and that every entry decodes to its stored size
 //   kvpayload version PROGRAM
 //       print PROGRAM's version information, one "Name: value" line each, the fixed
 //       versions first
@@ -37,6 +38,7 @@
 #include "archive/PayloadForm.h"
 #include "archive/PeVersionInfo.h"
 #include "payload/PayloadDates.h"
+#include "payload/PayloadDigest.h"
 
 namespace kavrix::payload {
 namespace {
@@ -79,9 +81,9 @@ void WriteDependencyFile(const fs::path& path, const fs::path& target, const Pro
 }
 
 void Pack(const std::string& productDir, const std::string& archive, const std::string& form,
-          const std::string& dependencyFile, std::optional<int64_t> datesNotAfter) {
+          const std::string& dependencyFile, const std::string& digestFile, std::optional<int64_t> datesNotAfter) {
   // A failed pack leaves nothing that a later build could take for its result.
-  for (const std::string& output : {archive, form, dependencyFile}) {
+  for (const std::string& output : {archive, form, dependencyFile, digestFile}) {
     if (!output.empty()) fs::remove(output);
   }
   const ProductFolder folder = ScanProductFolder(productDir);
@@ -114,6 +116,7 @@ void Pack(const std::string& productDir, const std::string& archive, const std::
   std::vector<uint8_t> stream;
   WritePayloadForm(storage, stream);
   WriteWholeFile(form, stream);
+  if (!digestFile.empty()) WriteWholeFile(digestFile, Sha256Of(storage.Data()));
   if (!dependencyFile.empty()) WriteDependencyFile(dependencyFile, archive, folder);
   std::printf("kvpayload: %s: %d files, %d bytes packed into the form data\n", productDir.c_str(),
               batch.Contents().Count(), storage.DataSize());
@@ -122,8 +125,8 @@ void Pack(const std::string& productDir, const std::string& archive, const std::
 void Check(const std::string& setup, const std::string& archive) {
   const std::vector<uint8_t> program = ReadWholeFile(setup);
   const std::vector<uint8_t> packed = ReadWholeFile(archive);
-  const int entries =
-      VerifyCarriedPayload(program, packed, fs::path(setup).replace_extension(".payload.qv2").string());
+  const int entries = VerifyCarriedPayload(program, packed,
+                                           fs::path(setup).replace_extension(".payload.qv2").string(), Sha256Of);
   std::printf("kvpayload: %s carries %zu bytes: %d files, all of them whole\n", setup.c_str(), packed.size(),
               entries);
 }
@@ -159,11 +162,14 @@ std::optional<int64_t> Seconds(const std::string& text) {
 int Run(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "pack") {
     std::string dependencyFile;
+    std::string digestFile;
     std::optional<int64_t> datesNotAfter;
     size_t next = 1;
     for (; next + 1 < args.size() && args[next].starts_with("--"); next += 2) {
       if (args[next] == "--depfile") {
         dependencyFile = args[next + 1];
+      } else if (args[next] == "--digest") {
+        digestFile = args[next + 1];
       } else if (args[next] == "--dates-not-after" && Seconds(args[next + 1])) {
         datesNotAfter = Seconds(args[next + 1]);
       } else {
@@ -171,7 +177,7 @@ int Run(const std::vector<std::string>& args) {
       }
     }
     if (args.size() - next == 3) {
-      Pack(args[next], args[next + 1], args[next + 2], dependencyFile, datesNotAfter);
+      Pack(args[next], args[next + 1], args[next + 2], dependencyFile, digestFile, datesNotAfter);
       return 0;
     }
   }
@@ -184,7 +190,8 @@ int Run(const std::vector<std::string>& args) {
     return 0;
   }
   std::fprintf(stderr,
-               "usage: kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] PRODUCT_DIR ARCHIVE FORM\n"
+               "usage: kvpayload pack [--depfile DEPFILE] [--dates-not-after SECONDS] [--digest DIGEST] PRODUCT_DIR "
+               "ARCHIVE FORM\n"
                "       kvpayload check SETUP_EXE ARCHIVE\n"
                "       kvpayload version PROGRAM\n");
   return 2;

@@ -188,6 +188,9 @@ const std::vector<CommandInfo>& Commands() {
       {"peak-memory", "", 0, 0, "",
        "prints the started program's peak private memory and peak working set, in bytes"},
       {"dump", "", 0, 0, "", "prints the visible top-level windows and their descendants"},
+      {"expect-file-locked", "<file>", 1, 1, "t",
+       "fails unless this process may neither open the file for writing, nor rename it, nor\n"
+       "delete it (another program holds it)"},
   };
   return commands;
 }
@@ -277,6 +280,7 @@ void Driver::RunStep(const Arguments& words) {
   if (name == "expect-focus") return ExpectFocus(args);
   if (name == "set-text") return SetText(args);
   if (name == "expect-text") return ExpectText(args);
+  if (name == "expect-file-locked") return ExpectFileLocked(args);
   if (name == "expect-progress") return ExpectProgress(args);
   if (name == "listbox-select") return SelectItem(args, true);
   if (name == "listbox-open") return OpenListItem(args);
@@ -546,6 +550,23 @@ void Driver::ExpectEnabled(const Arguments& args) {
   const bool wanted = args[1] == "yes";
   WaitForButtonState("the button " + Quoted(args[0]) + (wanted ? " enabled" : " disabled"), args[0],
                      [&](HWND button) { return (::IsWindowEnabled(button) != 0) == wanted; });
+}
+
+void Driver::ExpectFileLocked(const Arguments& args) {
+  const std::string& path = args[0];
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    throw StepFailure("the file " + Quoted(path), "no such file");
+  }
+  const UniqueHandle written(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (written) throw StepFailure(Quoted(path) + " refused for writing", "opened for writing");
+  const std::string moved = path + ".moved";
+  if (::MoveFileA(path.c_str(), moved.c_str())) {
+    ::MoveFileA(moved.c_str(), path.c_str());
+    throw StepFailure(Quoted(path) + " refused for renaming", "renamed");
+  }
+  if (::DeleteFileA(path.c_str())) throw StepFailure(Quoted(path) + " refused for deleting", "deleted");
 }
 
 void Driver::ExpectVisible(const Arguments& args) {

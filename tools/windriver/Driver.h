@@ -96,6 +96,7 @@ class Driver {
   void ExpectFocus(const Arguments& args);
   void SetText(const Arguments& args);
   void ExpectText(const Arguments& args);
+  void ExpectFileLocked(const Arguments& args);
   void ExpectProgress(const Arguments& args);
   void SelectItem(const Arguments& args, bool isList);
   void OpenListItem(const Arguments& args);
