@@ -75,7 +75,6 @@ TForm::TForm(TComponent* owner) : TCustomControl(owner) {
 
 void TForm::CreateParams(TCreateParams& params) {
   TCustomControl::CreateParams(params);
-  params.exStyle |= WS_EX_CONTROLPARENT;
   switch (borderStyle_) {
     case bsNone:
       params.style |= WS_POPUP;
@@ -286,8 +285,9 @@ intptr_t TForm::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_CLOSE:
       // Alt+F4, the system menu, another program or the system: none of them may cut a
-      // long operation of the program short.
-      if (!Application || !Application->Busy()) Close();
+      // long operation of the program short, nor close a window that a modal window
+      // above it has disabled.
+      if ((!Application || !Application->Busy()) && ::IsWindowEnabled(Handle())) CloseRequested();
       return 0;
     case WM_ACTIVATE:
       // Focus is placed here rather than by the default handler, which focuses the frame.

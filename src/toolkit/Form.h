@@ -95,6 +95,9 @@ class TForm : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  // The user or the system asked the window to close (Alt+F4, the system menu's Close,
+  // another program); the default closes it.
+  virtual void CloseRequested() { Close(); }
   HWND__* OwnerWindow() override;
   intptr_t WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "Keyboard.h"
 #include "Screenshot.h"
 #include "WindowQuery.h"
 
@@ -48,6 +49,7 @@ bool KindAccepts(char kind, const std::string& word) {
     case 'y': return word == "yes" || word == "no";
     case 'k': return word == "enter" || word == "escape" || word == "tab" || word == "space" || word == "alt+f4";
     case 's': return word == "window" || word == "screen";
+    case 'c': return ChordInput(word).has_value();
     default: return true;
   }
 }
@@ -60,6 +62,7 @@ const char* KindName(char kind) {
     case 'y': return "yes or no";
     case 'k': return "enter, escape, tab, space or alt+f4";
     case 's': return "window or screen";
+    case 'c': return "a key such as enter, shift+tab, alt+n, down or f4";
     default: return "text";
   }
 }
@@ -146,6 +149,15 @@ const std::vector<CommandInfo>& Commands() {
       {"post-key", "<enter|escape|tab|space|alt+f4>", 1, 1, "k",
        "posts the key's down and up messages at once to the focused window of the current\n"
        "window's thread, or to the current window when nothing there has the focus"},
+      {"press", "<key>...", 1, -1, "c",
+       "waits until the current window is the foreground window and presses the keys as the\n"
+       "keyboard does (enter, escape, tab, space, up, down, left, right, home, end, f1..f12,\n"
+       "a letter or digit, each with shift+, ctrl+ or alt+ before it), one after the other"},
+      {"type", "<text>", 1, 1, "t",
+       "waits as press does and types the text's characters into the focused control"},
+      {"close", "<caption> [<class> [<child text>]]", 1, 3, "t",
+       "posts WM_CLOSE, as the system menu's Close or another program asks, to every visible\n"
+       "top-level window that matches as for window (the current window stays as it was)"},
       {"expect-responsive", "<milliseconds>", 1, 1, "n",
        "sends WM_NULL to the current window and fails unless its program answers within\n"
        "<milliseconds>, the question the system asks before it marks a window as not responding"},
@@ -159,6 +171,9 @@ const std::vector<CommandInfo>& Commands() {
        "exists and none with this caption is visible"},
       {"expect-focus", "<button text>", 1, 1, "t",
        "waits until the keyboard focus is on the current window's button with this caption"},
+      {"expect-focused", "<class> [<text>]", 1, 2, "t",
+       "waits until the keyboard focus is on a control of the current window of this class\n"
+       "(and with this WM_GETTEXT text)"},
       {"set-text", "<class> <index> <text>", 3, 3, "tnt",
        "sets the text of a control (WM_SETTEXT); <index> counts the visible controls of\n"
        "<class> in the current window in window order, from 0"},
@@ -265,6 +280,10 @@ void Driver::RunStep(const Arguments& words) {
   if (name == "key") return Key(args);
   if (name == "post-click") return PostClick(args);
   if (name == "post-key") return PostKeyToFocus(args);
+  if (name == "press") return Press(args, false);
+  if (name == "type") return Press(args, true);
+  if (name == "expect-focused") return ExpectFocused(args);
+  if (name == "close") return PostClose(args);
   if (name == "expect-responsive") return ExpectResponsive(args);
   if (name == "check") return Check(args);
   if (name == "expect-checked") return ExpectChecked(args);
@@ -484,6 +503,44 @@ void Driver::PostKeyToFocus(const Arguments& args) {
   HWND window = Current("a key");
   HWND focus = FocusInThreadOf(window);
   PostKey(focus ? focus : window, args[0]);
+}
+
+void Driver::Press(const Arguments& args, bool text) {
+  WaitFor("the current window in the foreground", [&](std::string& seen) {
+    HWND window = Current("keys");
+    HWND foreground = ::GetForegroundWindow();
+    seen = foreground ? "the foreground window " + Describe(foreground, false) : "no foreground window";
+    return foreground == window;
+  });
+  for (const std::string& keys : args) {
+    const std::vector<INPUT> input = text ? TextInput(keys) : *ChordInput(keys);
+    if (!SendKeyboardInput(input)) {
+      throw StepFailure("the system to take the keys " + Quoted(keys),
+                        "SendInput failed with error " + std::to_string(::GetLastError()));
+    }
+  }
+}
+
+void Driver::PostClose(const Arguments& args) {
+  const std::vector<HWND> windows = MatchingWindows(args);
+  if (windows.empty()) throw StepFailure("a visible window " + Quoted(args[0]), "none");
+  for (HWND window : windows) ::PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void Driver::ExpectFocused(const Arguments& args) {
+  std::string expected = "the keyboard focus on a " + args[0] + " control";
+  if (args.size() > 1) expected += " with the text " + Quoted(args[1]);
+  WaitFor(expected, [&](std::string& seen) {
+    HWND window = Current("the focus");
+    HWND focus = FocusInThreadOf(window);
+    if (!focus) {
+      seen = "no focused window in the current window's thread";
+      return false;
+    }
+    seen = "the focus on " + Describe(focus);
+    if (!::IsChild(window, focus) || !HasClass(focus, args[0])) return false;
+    return args.size() < 2 || ControlText(focus) == args[1];
+  });
 }
 
 void Driver::ExpectResponsive(const Arguments& args) {
