@@ -530,16 +530,8 @@ void Driver::PostClose(const Arguments& args) {
 void Driver::ExpectFocused(const Arguments& args) {
   std::string expected = "the keyboard focus on a " + args[0] + " control";
   if (args.size() > 1) expected += " with the text " + Quoted(args[1]);
-  WaitFor(expected, [&](std::string& seen) {
-    HWND window = Current("the focus");
-    HWND focus = FocusInThreadOf(window);
-    if (!focus) {
-      seen = "no focused window in the current window's thread";
-      return false;
-    }
-    seen = "the focus on " + Describe(focus);
-    if (!::IsChild(window, focus) || !HasClass(focus, args[0])) return false;
-    return args.size() < 2 || ControlText(focus) == args[1];
+  WaitForFocus(expected, [&](HWND focus) {
+    return HasClass(focus, args[0]) && (args.size() < 2 || ControlText(focus) == args[1]);
   });
 }
 
@@ -606,8 +598,8 @@ void Driver::ExpectVisible(const Arguments& args) {
                      [&](HWND button) { return (::IsWindowVisible(button) != 0) == wanted; });
 }
 
-void Driver::ExpectFocus(const Arguments& args) {
-  WaitFor("the keyboard focus on the button " + Quoted(args[0]), [&](std::string& seen) {
+void Driver::WaitForFocus(const std::string& expected, const std::function<bool(HWND)>& holds) {
+  WaitFor(expected, [&](std::string& seen) {
     HWND window = Current("the focus");
     HWND focus = FocusInThreadOf(window);
     if (!focus) {
@@ -615,8 +607,13 @@ void Driver::ExpectFocus(const Arguments& args) {
       return false;
     }
     seen = "the focus on " + Describe(focus);
-    return ::IsChild(window, focus) && HasClass(focus, "Button") && CaptionOf(focus) == args[0];
+    return ::IsChild(window, focus) && holds(focus);
   });
+}
+
+void Driver::ExpectFocus(const Arguments& args) {
+  WaitForFocus("the keyboard focus on the button " + Quoted(args[0]),
+               [&](HWND focus) { return HasClass(focus, "Button") && CaptionOf(focus) == args[0]; });
 }
 
 void Driver::SetText(const Arguments& args) {

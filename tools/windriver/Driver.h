@@ -96,6 +96,9 @@ class Driver {
   void ExpectChecked(const Arguments& args);
   void ExpectEnabled(const Arguments& args);
   void ExpectVisible(const Arguments& args);
+  // Waits until the keyboard focus is on a control of the current window that satisfies
+  // `holds`.
+  void WaitForFocus(const std::string& expected, const std::function<bool(HWND)>& holds);
   void ExpectFocus(const Arguments& args);
   void SetText(const Arguments& args);
   void ExpectText(const Arguments& args);
