@@ -7,6 +7,7 @@
 #include "appearance/controls/Cianimat.h"
 #include "toolkit/Application.h"
 #include "toolkit/Button.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Label.h"
 #include "toolkit/Win32Gdi.h"
 
@@ -66,6 +67,9 @@ void TMessageForm::HelpButtonClick(TObject&) {
 TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons) {
   auto form = std::make_unique<TMessageForm>(Application);
   form->SetBorderStyle(bsDialog);
+  // Measured and laid out at the display's density, not scaled afterwards, so the
+  // text block fits the text as the larger font draws it.
+  form->SetPixelsPerInch(SystemPixelsPerInch());
   const bool hasPicture = type != mtCustom;
   // The message is measured by the label that shows it, so "&", "&&" and tabs take the
   // room they are drawn in.

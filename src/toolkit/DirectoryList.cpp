@@ -5,6 +5,7 @@
 
 #include "system/CallbackGuard.h"
 #include "toolkit/Win32Gdi.h"
+#include "toolkit/layout/DpiScale.h"
 #include "toolkit/layout/PathEllipsis.h"
 
 namespace kavrix {
@@ -175,6 +176,11 @@ std::string TDirectoryListBox::EntryPath(int index) const {
 void TDirectoryListBox::OpenEntry(int index) {
   if (index < 0 || index >= EntryCount()) return;
   SetDirectory(EntryPath(index));
+}
+
+void TDirectoryListBox::ChangeScale(int toDpi, int fromDpi) {
+  TWinControl::ChangeScale(toDpi, fromDpi);
+  SetItemHeight(ScaleToDpi(itemHeight_, toDpi, fromDpi));
 }
 
 void TDirectoryListBox::OpenSelected() {

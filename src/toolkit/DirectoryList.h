@@ -56,6 +56,7 @@ class TDirectoryListBox : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
+  void ChangeScale(int toDpi, int fromDpi) override;
   void CommandNotify(uint16_t code) override;
   void DrawItem(const tagDRAWITEMSTRUCT& item) override;
   void Resized() override;

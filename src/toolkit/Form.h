@@ -7,6 +7,7 @@
 
 #include "foundation/Exceptions.h"
 #include "toolkit/CustomControl.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 
@@ -82,6 +83,14 @@ class TForm : public TCustomControl {
   TWinControl* ActiveControl() const noexcept;
   void SetActiveControl(TWinControl* control);
 
+  // The display density the form is laid out for, in dots per inch: 96 as built, the
+  // density of the form's display once shown (and again when it moves to a display of
+  // another scale).
+  int PixelsPerInch() const noexcept { return pixelsPerInch_; }
+  // Scales the layout, fonts and client size from the current density to `dpi`.
+  void SetPixelsPerInch(int dpi);
+  void ChangeScale(int toDpi, int fromDpi) override;
+
   // Enter and Escape: presses the focused, default or cancel button. True when used.
   bool DialogKey(int key);
 
@@ -115,6 +124,7 @@ class TForm : public TCustomControl {
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   HWND__* lastFocus_ = nullptr;
+  int pixelsPerInch_ = kDesignDpi;
 };
 
 // The form `control` sits on, or null.

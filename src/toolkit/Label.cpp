@@ -54,6 +54,11 @@ void TLabel::AdjustBounds() {
   SetBounds(Left(), Top(), wordWrap_ ? Width() : extent.X, extent.Y);
 }
 
+void TLabel::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  AdjustBounds();
+}
+
 void TLabel::Paint(TCanvas& canvas) {
   if (!transparent_) {
     canvas.SetBrushColor(Color());

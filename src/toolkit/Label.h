@@ -26,6 +26,8 @@ class TLabel : public TGraphicControl {
   TPoint TextExtent(int width) const;
 
   void Paint(TCanvas& canvas) override;
+  // A label that sizes itself measures its text again at its new width.
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  protected:
   void TextChanged() override;
