@@ -7,6 +7,7 @@
 #include "appearance/controls/Cianimat.h"
 #include "toolkit/Application.h"
 #include "toolkit/Button.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Label.h"
 #include "toolkit/Win32Gdi.h"
 
@@ -42,23 +43,14 @@ constexpr ButtonLook kButtons[kMsgDlgButtonKinds] = {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-struct TextMeasures {
-  int averageCharWidth;
-  int charHeight;
-  int textWidth;
-  int textHeight;
-};
-
-// The font's average character size, and the message wrapped at half the screen width.
-TextMeasures Measure(const TFont& font, const std::string& message) {
+// The font's average character size: the width of the 52 letters divided by 52, and
+// their height.
+TPoint AverageCharSize(const TFont& font) {
   const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
   const SelectionScope selection(dc.Get(), font.Handle());
   SIZE size{};
   ::GetTextExtentPoint32A(dc.Get(), kAlphabet, 52, &size);
-  RECT text{0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-  ::DrawTextA(dc.Get(), message.c_str(), -1, &text,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  return {size.cx / 52, size.cy, text.right, text.bottom};
+  return {size.cx / 52, size.cy};
 }
 
 }  // namespace
@@ -75,14 +67,26 @@ void TMessageForm::HelpButtonClick(TObject&) {
 TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons) {
   auto form = std::make_unique<TMessageForm>(Application);
   form->SetBorderStyle(bsDialog);
-  const TextMeasures measures = Measure(form->Font(), message);
+  // Measured and laid out at the display's density, not scaled afterwards, so the
+  // text block fits the text as the larger font draws it.
+  form->SetPixelsPerInch(SystemPixelsPerInch());
   const bool hasPicture = type != mtCustom;
+  // The message is measured by the label that shows it, so "&", "&&" and tabs take the
+  // room they are drawn in.
+  auto* text = new TLabel(form.get());
+  text->SetName("Message");
+  text->SetParent(form.get());
+  text->SetAutoSize(false);
+  text->SetWordWrap(true);
+  text->SetCaption(message);
+  const TPoint charSize = AverageCharSize(form->Font());
+  const TPoint textSize = text->TextExtent(::GetSystemMetrics(SM_CXSCREEN) / 2);
 
   MessageLayoutInput input;
-  input.averageCharWidth = measures.averageCharWidth;
-  input.charHeight = measures.charHeight;
-  input.textWidth = measures.textWidth;
-  input.textHeight = measures.textHeight;
+  input.averageCharWidth = charSize.X;
+  input.charHeight = charSize.Y;
+  input.textWidth = textSize.X;
+  input.textHeight = textSize.Y;
   input.hasPicture = hasPicture;
   input.buttons = buttons;
   form->SetClientWidth(100);
@@ -113,13 +117,7 @@ TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlg
     picture->SetPlay(true);
   }
 
-  auto* text = new TLabel(form.get());
-  text->SetName("Message");
-  text->SetParent(form.get());
-  text->SetAutoSize(false);
-  text->SetWordWrap(true);
   text->SetBounds(layout.text.left, layout.text.top, layout.text.width, layout.text.height);
-  text->SetCaption(message);
 
   const std::optional<TMsgDlgBtn> defaultKind = DefaultButton(buttons);
   const std::optional<TMsgDlgBtn> cancelKind = CancelButton(buttons);

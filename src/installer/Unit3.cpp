@@ -8,6 +8,7 @@
 #include "installer/Unit1.h"
 #include "installer/Unit5.h"
 #include "installer/FileSystem.h"
+#include "installer/layout/BrowseStart.h"
 #include "toolkit/BusyScope.h"
 
 namespace kavrix {
@@ -18,8 +19,6 @@ constexpr int kPageTextWidth = 441;
 constexpr char kNextCaption[] = "&Next >";
 constexpr char kFinishCaption[] = "&Finish";
 constexpr char kProductFolder[] = "\\Quorvel 2.0";
-// Browsing from a destination that does not exist yet starts here.
-constexpr char kBrowseFallback[] = "C:\\Program Files";
 constexpr int kCsidlProgramFiles = 0x26;
 
 std::string PageName(int page) { return "Page" + std::to_string(page); }
@@ -48,6 +47,12 @@ std::string ProgramFilesFolder(const TShortcutLink& shell) {
   std::string folder = ExpandEnvironment(Form1->PBSystemPath1->ProgramFiles());
   if (folder.empty() || folder.find('%') != std::string::npos) folder = shell.GetSpecialFolder(kCsidlProgramFiles);
   return folder;
+}
+
+// The root of the drive the system is installed on, as "C:\\".
+std::string SystemDriveRoot() {
+  const std::string windows = Form1->PBSystemPath1->Windows();
+  return windows.size() >= 2 && windows[1] == ':' ? windows.substr(0, 2) + "\\" : std::string();
 }
 
 }  // namespace
@@ -252,9 +257,29 @@ void TForm3::FormCreate(TObject&) { SetDialogCaptionColors(*this); }
 void TForm3::FormShow(TObject&) {
   LZHBatch1->SetArchiveFileName(Form1->TemporaryArchivePath());
   Notebook1->SetPageIndex(0);
+  FocusNext();
 }
 
-void TForm3::ShowPage(int page) { Notebook1->SetActivePage(PageName(page)); }
+void TForm3::ShowPage(int page) {
+  Notebook1->SetActivePage(PageName(page));
+  FocusNext();
+}
+
+void TForm3::FocusNext() {
+  // Enter then always goes forward, never towards the quit confirmation.
+  if (Button1->Enabled()) SetActiveControl(Button1);
+}
+
+void TForm3::CloseRequested() {
+  // Alt+F4 and the system menu: as Cancel while nothing is installed, never while
+  // installing or after a failed installation (Cancel is the way out then), and on the
+  // finish page closing without the finish actions.
+  if (PageNo <= 3) {
+    Button2Click(*this);
+  } else if (PageNo == 5) {
+    Close();
+  }
+}
 
 void TForm3::Button1Click(TObject&) {
   if (PageNo == 5) {
@@ -311,7 +336,7 @@ void TForm3::InstallationSequence() {
   Repaint();
   Button1->SetEnabled(true);
   Button1->SetCaption(kFinishCaption);
-  Button1->SetFocus();
+  FocusNext();
   Button2->SetEnabled(false);
   Button3->SetEnabled(false);
 }
@@ -326,15 +351,22 @@ void TForm3::Button3Click(TObject&) {
 void TForm3::Button2Click(TObject&) {
   const int answer = MessageDlg("Kavrix is not yet finished!!\rAre you sure you want to quit?", mtWarning,
                                 ButtonSet({mbYes, mbNo}), 0);
-  if (answer == mrYes) Close();
+  if (answer == mrYes) {
+    Close();
+  } else {
+    FocusNext();
+  }
 }
 
 void TForm3::Button4Click(TObject&) {
   TDirectoryListBox& list = *Form5->DirectoryListBox1;
-  list.SetDirectory(DirectoryExists(Label19->Caption()) ? Label19->Caption() : kBrowseFallback);
+  list.SetDirectory(BrowseStartDirectory(Label19->Caption(), {ProgramFilesFolder(*ShortcutLink1), SystemDriveRoot()},
+                                         DirectoryExists));
   if (Form5->ShowModal() != mrOk) return;
   Label9->SetCaption(Form5->Label1->Caption());
   Label19->SetCaption(list.Directory());
+  // The destination is chosen; Enter goes on with it.
+  FocusNext();
 }
 
 void TForm3::LZHBatch1Progress(TObject&, const std::string& fileName, int32_t fileBytesWritten, int32_t fileBytes,

@@ -80,6 +80,9 @@ class TForm3 : public TGradientForm {
   TShortcutLink* ShortcutLink1;
   TExecFile* ExecFile1;
 
+ protected:
+  void CloseRequested() override;
+
  private:
   void BuildPages();
   TLabel* AddText(TWinControl* parent, int left, int top, int width, const std::string& text);
@@ -93,7 +96,9 @@ class TForm3 : public TGradientForm {
   void LZHBatch1Progress(TObject& sender, const std::string& fileName, int32_t fileBytesWritten, int32_t fileBytes,
                          int32_t totalBytesWritten, int32_t totalBytes, bool& cancel);
 
+  // Shows the page and gives Next the keyboard focus.
   void ShowPage(int page);
+  void FocusNext();
   void InstallationSequence();
   void FinishActions();
   void WriteShortcut(const std::string& file, const std::string& target, const std::string& description,

@@ -19,6 +19,8 @@ TForm5::TForm5(TComponent* owner) : TGradientForm(owner) {
   Label1->SetAutoSize(false);
   Button1 = AddDialogButton(*this, 8, "OK", mrOk);
   Button1->SetDefault(true);
+  // An entry picked with the arrow keys is the choice, as one opened by a double click.
+  Button1->OnClick = [this](TObject&) { DirectoryListBox1->OpenSelected(); };
   Button2 = AddDialogButton(*this, 40, "Cancel", mrCancel);
   Button2->SetCancel(true);
   BitBtn1 = new TBitBtn(this);
@@ -32,6 +34,7 @@ TForm5::TForm5(TComponent* owner) : TGradientForm(owner) {
 }
 
 void TForm5::BitBtn1Click(TObject&) {
+  DirectoryListBox1->OpenSelected();
   Form6->DirectoryListBox1->SetDirectory(DirectoryListBox1->Directory());
   if (Form6->ShowModal() == mrOk) DirectoryListBox1->SetDirectory(Form6->DirectoryListBox1->Directory());
 }

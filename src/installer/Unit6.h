@@ -22,6 +22,7 @@ class TForm6 : public TGradientForm {
   TButton* Button2;  // Cancel
 
  private:
+  void FormShow(TObject& sender);
   void Button1Click(TObject& sender);
 };
 

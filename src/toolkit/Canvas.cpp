@@ -18,6 +18,7 @@ UINT ToDrawTextFormat(uint32_t format) noexcept {
   if (format & tfCalcRect) result |= DT_CALCRECT;
   if (format & tfNoPrefix) result |= DT_NOPREFIX;
   if (format & tfEndEllipsis) result |= DT_END_ELLIPSIS;
+  if (format & tfExpandTabs) result |= DT_EXPANDTABS;
   return result;
 }
 

@@ -34,6 +34,7 @@ enum TTextFormat : uint32_t {
   tfCalcRect = 32,     // measures instead of drawing: the rectangle grows to the text
   tfNoPrefix = 64,     // "&" is shown, not turned into an underline
   tfEndEllipsis = 128,
+  tfExpandTabs = 256,  // a tab advances to the next stop, eight average characters apart
 };
 
 class TCanvas {

@@ -1,6 +1,7 @@
 #include "toolkit/Control.h"
 
 #include "toolkit/WinControl.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 
@@ -87,6 +88,20 @@ void TControl::SetColor(TColor color) {
 void TControl::SetParentColor(bool parentColor) {
   parentColor_ = parentColor;
   TakeParentColor();
+}
+
+void TControl::ChangeScale(int toDpi, int fromDpi) {
+  ScaleBounds(toDpi, fromDpi);
+  ScaleFont(toDpi, fromDpi);
+}
+
+void TControl::ScaleBounds(int toDpi, int fromDpi) {
+  const ScaledBounds bounds = ScaleBoundsToDpi(left_, top_, width_, height_, toDpi, fromDpi);
+  SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
+}
+
+void TControl::ScaleFont(int toDpi, int fromDpi) {
+  if (!parentFont_) font_.SetHeight(ScaleToDpi(font_.Height(), toDpi, fromDpi));
 }
 
 void TControl::SetParentFont(bool parentFont) {

@@ -90,6 +90,10 @@ class TControl : public TComponent {
   // when the control took it.
   virtual bool DialogChar(char /*key*/) { return false; }
 
+  // Carries the control from one display density to another (dots per inch): its
+  // bounds and, unless it follows its parent's, its font.
+  virtual void ChangeScale(int toDpi, int fromDpi);
+
  protected:
   virtual void TextChanged() { Invalidate(); }
   virtual void ColorChanged() { Invalidate(); }
@@ -99,6 +103,9 @@ class TControl : public TComponent {
   virtual void Resized() {}
   // Records bounds the system has already applied.
   void UpdateBounds(int left, int top, int width, int height);
+  // The two halves of ChangeScale.
+  void ScaleBounds(int toDpi, int fromDpi);
+  void ScaleFont(int toDpi, int fromDpi);
 
  private:
   friend class TWinControl;

@@ -4,6 +4,11 @@
 
 namespace kavrix {
 
+void TCustomControl::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.exStyle |= WS_EX_CONTROLPARENT;
+}
+
 void TCustomControl::Paint(TCanvas& canvas) {
   canvas.SetBrushColor(Color());
   canvas.FillRect(ClientRect());

@@ -5,6 +5,7 @@
 
 #include "system/CallbackGuard.h"
 #include "toolkit/Win32Gdi.h"
+#include "toolkit/layout/DpiScale.h"
 #include "toolkit/layout/PathEllipsis.h"
 
 namespace kavrix {
@@ -177,6 +178,17 @@ void TDirectoryListBox::OpenEntry(int index) {
   SetDirectory(EntryPath(index));
 }
 
+void TDirectoryListBox::ChangeScale(int toDpi, int fromDpi) {
+  TWinControl::ChangeScale(toDpi, fromDpi);
+  SetItemHeight(ScaleToDpi(itemHeight_, toDpi, fromDpi));
+}
+
+void TDirectoryListBox::OpenSelected() {
+  if (!HandleAllocated()) return;
+  const int selected = static_cast<int>(Perform(LB_GETCURSEL, 0, 0));
+  if (selected != CurrentIndex()) OpenEntry(selected);
+}
+
 void TDirectoryListBox::FillWindow() {
   if (!HandleAllocated()) return;
   HWND window = Handle();
@@ -206,27 +218,6 @@ void TDirectoryListBox::UpdateLabel() {
 
 void TDirectoryListBox::Resized() {
   if (dirLabel_ && dirLabel_->AutoSize()) UpdateLabel();
-}
-
-intptr_t TDirectoryListBox::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  switch (message) {
-    case WM_GETDLGCODE: {
-      // Enter opens the selected entry rather than pressing the form's default button.
-      const auto* msg = reinterpret_cast<const MSG*>(lParam);
-      const intptr_t code = TWinControl::WndProc(message, wParam, lParam);
-      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return code | DLGC_WANTMESSAGE;
-      return code;
-    }
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN) {
-        OpenEntry(static_cast<int>(Perform(LB_GETCURSEL, 0, 0)));
-        return 0;
-      }
-      break;
-    default:
-      break;
-  }
-  return TWinControl::WndProc(message, wParam, lParam);
 }
 
 void TDirectoryListBox::CommandNotify(uint16_t code) {

@@ -30,8 +30,12 @@ class TDirectoryListBox : public TWinControl {
   // switching drive when needed. Raises EInvalidPath "Directory %s does not exist" and
   // changes nothing when it is not a directory.
   void SetDirectory(const std::string& path);
-  // Makes the entry at `index` current (what a double-click or Enter on it does).
+  // Makes the entry at `index` current (what a double-click on it does).
   void OpenEntry(int index);
+  // Makes the selected entry current when the selection has moved away from the current
+  // directory (by the arrow keys or a single click): what a dialog confirming the
+  // choice takes as chosen.
+  void OpenSelected();
   int EntryCount() const noexcept { return static_cast<int>(entries_.size()); }
   // The entry's full path.
   std::string EntryPath(int index) const;
@@ -52,7 +56,7 @@ class TDirectoryListBox : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void HandleCreated() override;
-  intptr_t WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void ChangeScale(int toDpi, int fromDpi) override;
   void CommandNotify(uint16_t code) override;
   void DrawItem(const tagDRAWITEMSTRUCT& item) override;
   void Resized() override;

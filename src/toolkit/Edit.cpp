@@ -46,6 +46,8 @@ void TCustomEdit::SetReadOnly(bool readOnly) {
   if (HandleAllocated()) Perform(EM_SETREADONLY, readOnly, 0);
 }
 
+void TCustomEdit::SelectAll() { Perform(EM_SETSEL, 0, -1); }
+
 void TCustomEdit::CommandNotify(uint16_t code) {
   if (code != EN_CHANGE) return;
   // The caption follows the window, so the text outlives a remade window.

@@ -17,6 +17,8 @@ class TCustomEdit : public TWinControl {
   virtual void SetText(const std::string& text);
   bool ReadOnly() const noexcept { return readOnly_; }
   void SetReadOnly(bool readOnly);
+  // Selects the whole text, so what the user types next replaces it.
+  void SelectAll();
 
   // Raised when the window's text changed, by typing or by SetText.
   TNotifyEvent OnChange;

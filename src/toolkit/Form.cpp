@@ -5,6 +5,7 @@
 #include "system/CallbackGuard.h"
 #include "toolkit/Application.h"
 #include "toolkit/Button.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -75,7 +76,6 @@ TForm::TForm(TComponent* owner) : TCustomControl(owner) {
 
 void TForm::CreateParams(TCreateParams& params) {
   TCustomControl::CreateParams(params);
-  params.exStyle |= WS_EX_CONTROLPARENT;
   switch (borderStyle_) {
     case bsNone:
       params.style |= WS_POPUP;
@@ -165,6 +165,21 @@ void TForm::SetClientWidth(int width) { SetWidth(width + FrameSize().Width()); }
 
 void TForm::SetClientHeight(int height) { SetHeight(height + FrameSize().Height()); }
 
+void TForm::SetPixelsPerInch(int dpi) {
+  if (dpi <= 0 || dpi == pixelsPerInch_) return;
+  ChangeScale(dpi, pixelsPerInch_);
+}
+
+void TForm::ChangeScale(int toDpi, int fromDpi) {
+  // The frame is the system's and has its own metrics; the client area scales.
+  const TRect client = ClientRect();
+  pixelsPerInch_ = toDpi;
+  SetClientWidth(ScaleToDpi(client.Width(), toDpi, fromDpi));
+  SetClientHeight(ScaleToDpi(client.Height(), toDpi, fromDpi));
+  ScaleFont(toDpi, fromDpi);
+  ScaleChildren(toDpi, fromDpi);
+}
+
 void TForm::DoCreate() {
   if (OnCreate) OnCreate(*this);
 }
@@ -174,7 +189,7 @@ void TForm::Show() {
     ::SetForegroundWindow(Handle());
     return;
   }
-  Handle();
+  SetPixelsPerInch(PixelsPerInchOf(Handle()));
   if (OnShow) OnShow(*this);
   if (position_ == poScreenCenter) {
     SetBounds((::GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (::GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
@@ -299,9 +314,17 @@ intptr_t TForm::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_CLOSE:
       // Alt+F4, the system menu, another program or the system: none of them may cut a
-      // long operation of the program short.
-      if (!Application || !Application->Busy()) Close();
+      // long operation of the program short, nor close a window that a modal window
+      // above it has disabled.
+      if ((!Application || !Application->Busy()) && ::IsWindowEnabled(Handle())) CloseRequested();
       return 0;
+    case kDpiChangedMessage: {
+      // Moved to a display of another scale: laid out again, where the system suggests.
+      SetPixelsPerInch(LOWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetBounds(suggested->left, suggested->top, Width(), Height());
+      return 0;
+    }
     case WM_ACTIVATE:
       // Focus is placed here rather than by the default handler, which focuses the frame.
       Activated(LOWORD(wParam) != WA_INACTIVE);

@@ -7,6 +7,7 @@
 
 #include "foundation/Exceptions.h"
 #include "toolkit/CustomControl.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 
@@ -85,6 +86,14 @@ class TForm : public TCustomControl {
   TWinControl* ActiveControl() const noexcept;
   void SetActiveControl(TWinControl* control);
 
+  // The display density the form is laid out for, in dots per inch: 96 as built, the
+  // density of the form's display once shown (and again when it moves to a display of
+  // another scale).
+  int PixelsPerInch() const noexcept { return pixelsPerInch_; }
+  // Scales the layout, fonts and client size from the current density to `dpi`.
+  void SetPixelsPerInch(int dpi);
+  void ChangeScale(int toDpi, int fromDpi) override;
+
   // Enter and Escape: presses the focused, default or cancel button. True when used.
   bool DialogKey(int key);
 
@@ -98,6 +107,9 @@ class TForm : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  // The user or the system asked the window to close (Alt+F4, the system menu's Close,
+  // another program); the default closes it.
+  virtual void CloseRequested() { Close(); }
   HWND__* OwnerWindow() override;
   intptr_t WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -115,6 +127,7 @@ class TForm : public TCustomControl {
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   HWND__* lastFocus_ = nullptr;
+  int pixelsPerInch_ = kDesignDpi;
 };
 
 // The form `control` sits on, or null.

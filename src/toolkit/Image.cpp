@@ -52,15 +52,29 @@ void TImage::Paint(TCanvas& canvas) {
     return;
   }
   if (picture_.Empty()) return;
-  const TRect target = stretch_ ? TRect{0, 0, Width(), Height()} : TRect{0, 0, picture_.Width(), picture_.Height()};
+  const TRect target = stretch_ ? TRect{0, 0, Width(), Height()}
+                                : TRect{0, 0, ScaleToDpi(picture_.Width(), pixelsPerInch_),
+                                        ScaleToDpi(picture_.Height(), pixelsPerInch_)};
   if (transparent_) {
     DrawTransparent(canvas.Handle(), target, picture_, {0, 0, picture_.Width(), picture_.Height()},
                     TransparentColorOf(picture_));
   } else {
-    ::SetStretchBltMode(canvas.Handle(), COLORONCOLOR);
+    // Enlarged for the display, a picture is smoothed rather than blocky.
+    if (pixelsPerInch_ != kDesignDpi) {
+      ::SetStretchBltMode(canvas.Handle(), HALFTONE);
+      ::SetBrushOrgEx(canvas.Handle(), 0, 0, nullptr);
+    } else {
+      ::SetStretchBltMode(canvas.Handle(), COLORONCOLOR);
+    }
     ::StretchBlt(canvas.Handle(), target.Left, target.Top, target.Width(), target.Height(), picture_.Canvas().Handle(),
                  0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
   }
+}
+
+void TImage::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  pixelsPerInch_ = toDpi;
+  Invalidate();
 }
 
 }  // namespace kavrix

@@ -1,12 +1,14 @@
 #pragma once
 // A windowless picture: a bitmap or an icon, drawn at the top-left corner or stretched
-// over the control.
+// over the control. Bitmaps are drawn for 96 DPI and scaled with the display; icons come
+// in the system's size for the display.
 
 #include <memory>
 #include <string>
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Control.h"
+#include "toolkit/layout/DpiScale.h"
 
 struct HICON__;
 
@@ -33,6 +35,7 @@ class TImage : public TGraphicControl {
   bool HasIcon() const noexcept { return icon_ != nullptr; }
 
   void Paint(TCanvas& canvas) override;
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  private:
   void ClearIcon() noexcept;
@@ -41,6 +44,7 @@ class TImage : public TGraphicControl {
   HICON__* icon_ = nullptr;  // owned
   bool stretch_ = false;
   bool transparent_ = false;
+  int pixelsPerInch_ = kDesignDpi;
 };
 
 }  // namespace kavrix

@@ -35,19 +35,28 @@ void TLabel::SetShowAccelChar(bool showAccelChar) {
 }
 
 uint32_t TLabel::TextFormat() const noexcept {
-  const uint32_t layout = wordWrap_ ? tfWordBreak : tfSingleLine;
+  const uint32_t layout = (wordWrap_ ? tfWordBreak : tfSingleLine) | tfExpandTabs;
   return showAccelChar_ ? layout : layout | tfNoPrefix;
+}
+
+TPoint TLabel::TextExtent(int width) const {
+  const ScreenDC screen;
+  TCanvas canvas(screen.Get());
+  canvas.Font().Assign(Font());
+  TRect rect{0, 0, wordWrap_ ? width : 0, 0};
+  canvas.DrawText(rect, Caption().empty() ? std::string(" ") : Caption(), TextFormat() | tfCalcRect);
+  return {rect.Width(), rect.Height()};
 }
 
 void TLabel::AdjustBounds() {
   if (!autoSize_) return;
-  const ScreenDC screen;
-  TCanvas canvas(screen.Get());
-  canvas.Font().Assign(Font());
-  // An empty caption still has the height of one line.
-  TRect rect{0, 0, wordWrap_ ? Width() : 0, 0};
-  canvas.DrawText(rect, Caption().empty() ? std::string(" ") : Caption(), TextFormat() | tfCalcRect);
-  SetBounds(Left(), Top(), wordWrap_ ? Width() : rect.Width(), rect.Height());
+  const TPoint extent = TextExtent(Width());
+  SetBounds(Left(), Top(), wordWrap_ ? Width() : extent.X, extent.Y);
+}
+
+void TLabel::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  AdjustBounds();
 }
 
 void TLabel::Paint(TCanvas& canvas) {

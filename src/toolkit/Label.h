@@ -21,7 +21,13 @@ class TLabel : public TGraphicControl {
   bool ShowAccelChar() const noexcept { return showAccelChar_; }
   void SetShowAccelChar(bool showAccelChar);
 
+  // The size the caption takes as Paint lays it out: wrapped at `width` when WordWrap is
+  // set, on one line otherwise; an empty caption has the height of one line.
+  TPoint TextExtent(int width) const;
+
   void Paint(TCanvas& canvas) override;
+  // A label that sizes itself measures its text again at its new width.
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  protected:
   void TextChanged() override;

@@ -38,14 +38,16 @@ void TMemo::SetWantReturns(bool wantReturns) {
 }
 
 intptr_t TMemo::WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (message == WM_GETDLGCODE && !wantReturns_) {
-    // A multi-line edit asks for every key; Enter goes to the form's default button instead.
-    const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    const intptr_t code = TCustomEdit::WndProc(message, wParam, lParam);
-    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return code & ~DLGC_WANTALLKEYS;
-    return code;
+  if (message != WM_GETDLGCODE) return TCustomEdit::WndProc(message, wParam, lParam);
+  // A multi-line edit asks for every key; Tab moves on to the next control as in any
+  // dialog, and Enter goes to the form's default button unless the memo wants returns.
+  intptr_t code = TCustomEdit::WndProc(message, wParam, lParam);
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (msg && msg->message == WM_KEYDOWN &&
+      (msg->wParam == VK_TAB || (msg->wParam == VK_RETURN && !wantReturns_))) {
+    code &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
   }
-  return TCustomEdit::WndProc(message, wParam, lParam);
+  return code & ~DLGC_WANTTAB;
 }
 
 }  // namespace kavrix

@@ -1,5 +1,5 @@
 #pragma once
-// A text box of several lines.
+// A text box of several lines; Tab moves on to the next control, as in any dialog.
 
 #include "toolkit/Edit.h"
 

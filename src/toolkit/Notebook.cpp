@@ -4,6 +4,11 @@ namespace kavrix {
 
 TPage::TPage(TComponent* owner) : TCustomControl(owner) { SetParentColor(true); }
 
+void TPage::ChangeScale(int toDpi, int fromDpi) {
+  ScaleFont(toDpi, fromDpi);
+  ScaleChildren(toDpi, fromDpi);
+}
+
 TNotebook::TNotebook(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 150, 150); }
 
 TPage* TNotebook::AddPage(const std::string& name) {

@@ -18,6 +18,9 @@ class ENotebookError : public Exception {
 class TPage : public TCustomControl {
  public:
   explicit TPage(TComponent* owner);
+
+  // The notebook places its pages; a page scales what it holds.
+  void ChangeScale(int toDpi, int fromDpi) override;
 };
 
 class TNotebook : public TCustomControl {

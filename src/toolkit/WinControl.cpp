@@ -9,6 +9,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/CommonControls.h"
 #include "toolkit/Win32Gdi.h"
+#include "toolkit/layout/DpiScale.h"
 
 #include <commctrl.h>
 
@@ -252,6 +253,45 @@ void TWinControl::AlignControls() {
     }
   }
   aligning_ = false;
+}
+
+void TWinControl::ChangeScale(int toDpi, int fromDpi) {
+  ScaleBounds(toDpi, fromDpi);
+  ScaleFont(toDpi, fromDpi);
+  ScaleChildren(toDpi, fromDpi);
+}
+
+void TWinControl::ScaleChildren(int toDpi, int fromDpi) {
+  // Aligned children are placed again as their parent's area changes; aligning them
+  // meanwhile would place them by half-scaled neighbours.
+  aligning_ = true;
+  for (TControl* control : std::vector<TControl*>(controls_)) control->ChangeScale(toDpi, fromDpi);
+  aligning_ = false;
+  AlignControls();
+  MakeRoomForGrownText(toDpi);
+}
+
+void TWinControl::MakeRoomForGrownText(int dpi) {
+  // Text does not grow exactly with the display: a paragraph that fitted its lines at
+  // 96 DPI may wrap to one more at another density. What it then reaches below it moves
+  // down, keeping a small gap; nothing moves where nothing overlaps, as at 96 DPI.
+  std::vector<TControl*> placed;
+  for (TControl* control : controls_) {
+    if (control->Visible() && control->Align() == alNone) placed.push_back(control);
+  }
+  std::stable_sort(placed.begin(), placed.end(), [](TControl* a, TControl* b) { return a->Top() < b->Top(); });
+  const int gap = ScaleToDpi(4, dpi);
+  for (size_t below = 1; below < placed.size(); ++below) {
+    TControl& lower = *placed[below];
+    for (size_t above = 0; above < below; ++above) {
+      const TRect upper = placed[above]->BoundsRect();
+      const TRect bounds = lower.BoundsRect();
+      const bool sideBySide = upper.Right <= bounds.Left || bounds.Right <= upper.Left;
+      if (!sideBySide && upper.Top < bounds.Top && upper.Bottom > bounds.Top) {
+        lower.SetTop(upper.Bottom + gap);
+      }
+    }
+  }
 }
 
 intptr_t TWinControl::Perform(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -56,6 +56,11 @@ class TWinControl : public TControl {
   // right, client; each takes the remaining area's edge.
   void AlignControls();
 
+  // Its own bounds and font, then the children's: each child has the font it follows
+  // when it takes its new bounds, so what measures text (a label sizing itself, a
+  // linked directory label) measures in the new font.
+  void ChangeScale(int toDpi, int fromDpi) override;
+
   // Sends a message to the window, then continues an exception its handling raised.
   intptr_t Perform(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
@@ -81,6 +86,8 @@ class TWinControl : public TControl {
   void RecreateHandle();
   // The brush and text colours a standard control is painted with.
   virtual HBRUSH__* CtlColor(HDC__* dc);
+  void ScaleChildren(int toDpi, int fromDpi);
+  void MakeRoomForGrownText(int dpi);
   // Paints the windowless children whose bounds meet `area`.
   void PaintControls(TCanvas& canvas, const TRect& area);
 

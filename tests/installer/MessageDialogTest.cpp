@@ -88,6 +88,31 @@ TEST_F(MessageDialogTest, ACustomMessageHasNoPictureAndTheApplicationTitle) {
   EXPECT_TRUE(ok->Cancel());
 }
 
+TEST_F(MessageDialogTest, TheTextBlockFitsTheMessageAsDrawnWithAmpersandsAndTabs) {
+  // What the label shows: "&&" as one "&", a single "&" underlining the next letter,
+  // tabs expanded; the text block takes exactly that room.
+  const std::pair<const char*, const char*> messages[] = {
+      {"Tom && Jerry && Spike && Tyke", "Tom & Jerry & Spike & Tyke"},
+      {"Save &As and &Open", "Save As and Open"},
+      {"Name:\tQuorvel\tVersion:\t2.0", nullptr},
+  };
+  for (const auto& [message, shown] : messages) {
+    std::unique_ptr<TForm> dialog(CreateMessageDialog(message, mtCustom, ButtonSet({mbOK})));
+    auto* text = dynamic_cast<TLabel*>(dialog->FindComponent("Message"));
+    ASSERT_NE(text, nullptr);
+    const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    const SelectionScope font(dc.Get(), dialog->Font().Handle());
+    RECT drawn{0, 0, 0, 0};
+    if (shown) {
+      ::DrawTextA(dc.Get(), shown, -1, &drawn, DT_CALCRECT | DT_NOPREFIX);
+    } else {
+      ::DrawTextA(dc.Get(), message, -1, &drawn, DT_CALCRECT | DT_EXPANDTABS);
+    }
+    EXPECT_EQ(text->Width(), drawn.right) << message;
+    EXPECT_EQ(text->Height(), drawn.bottom) << message;
+  }
+}
+
 TEST_F(MessageDialogTest, AMessageWiderThanHalfTheScreenIsWrapped) {
   std::string words;
   for (int i = 0; i < 120; ++i) words += "word ";

@@ -83,24 +83,22 @@ TEST_F(DirectoryListTest, AMissingDirectoryIsRefusedAndChangesNothing) {
   EXPECT_EQ(changes, 0);
 }
 
-TEST_F(DirectoryListTest, EnterOnTheListOpensTheEntryInsteadOfPressingTheDefaultButton) {
+TEST_F(DirectoryListTest, EnterOnTheListPressesTheDefaultButtonWhichTakesTheEntryPickedWithTheArrows) {
   auto* ok = new TButton(&form_);
   ok->SetParent(&form_);
   ok->SetBounds(222, 8, 75, 25);
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
-  auto* cancel = new TButton(&form_);
-  cancel->SetParent(&form_);
-  cancel->SetBounds(222, 40, 75, 25);
-  cancel->SetModalResult(mrCancel);
+  ok->OnClick = [&](TObject&) { list_->OpenSelected(); };
   list_->SetDirectory(base_ + "\\Alpha");
+  list_->OpenSelected();
+  EXPECT_EQ(list_->Directory(), base_ + "\\Alpha") << "the selection is the current directory";
   form_.OnActivate = [&](TObject&) {
-    ::SendMessageA(list_->Handle(), LB_SETCURSEL, static_cast<WPARAM>(list_->EntryCount() - 1), 0);
     list_->SetFocus();
+    ::PostMessageA(list_->Handle(), WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageA(list_->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-    ::PostMessageA(cancel->Handle(), BM_CLICK, 0, 0);
   };
-  EXPECT_EQ(form_.ShowModal(), mrCancel);
+  EXPECT_EQ(form_.ShowModal(), mrOk);
   EXPECT_EQ(list_->Directory(), base_ + "\\Alpha\\Beta");
 }
 

@@ -7,6 +7,7 @@
 #include "ToolkitTestSupport.h"
 #include "toolkit/Button.h"
 #include "toolkit/Label.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 namespace {
@@ -228,6 +229,36 @@ TEST_F(FormTest, ClientSizeAndScreenCentreHoldForEveryBorderStyle) {
     EXPECT_EQ(client.right, 473);
     EXPECT_EQ(client.bottom, 329);
   }
+}
+
+TEST_F(FormTest, MovingToADisplayOfAnotherScaleLaysTheFormOutAgainWhereTheSystemSuggests) {
+  Dialog dialog(&app_);
+  TForm& form = *dialog.form;
+  form.Show();
+  ASSERT_EQ(form.PixelsPerInch(), 96) << "the test prefix's display is at 100 %";
+  const int fontHeight = form.Font().Height();
+  RECT suggested{40, 30, 0, 0};
+  form.Perform(0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(form.PixelsPerInch(), 144);
+  EXPECT_EQ(form.Left(), 40);
+  EXPECT_EQ(form.Top(), 30);
+  EXPECT_EQ(form.ClientWidth(), 450);
+  EXPECT_EQ(form.ClientHeight(), 180);
+  EXPECT_EQ(form.Font().Height(), ScaleToDpi(fontHeight, 144));
+  // Edges scale, so the row keeps its gaps: OK 10..85, Cancel 90..165 at 100 %.
+  EXPECT_EQ(dialog.ok->Left(), 15);
+  EXPECT_EQ(dialog.ok->Width(), 113);
+  EXPECT_EQ(dialog.cancel->Left(), 135);
+  EXPECT_EQ(dialog.cancel->Top(), 120);
+  EXPECT_EQ(dialog.cancel->Height(), 38) << "80..105 at 100 %, 120..157.5 rounded";
+  RECT window{};
+  ::GetWindowRect(dialog.cancel->Handle(), &window);
+  EXPECT_EQ(window.right - window.left, dialog.cancel->Width()) << "the window follows";
+  form.Perform(0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(form.ClientWidth(), 300) << "and back";
+  EXPECT_EQ(dialog.ok->Width(), 75);
+  EXPECT_EQ(form.Font().Height(), fontHeight);
+  form.Hide();
 }
 
 TEST_F(FormTest, RepaintDrawsColourAndLabelsAtOnce) {

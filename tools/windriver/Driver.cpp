@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "Keyboard.h"
 #include "Screenshot.h"
 #include "WindowQuery.h"
 
@@ -48,6 +49,7 @@ bool KindAccepts(char kind, const std::string& word) {
     case 'y': return word == "yes" || word == "no";
     case 'k': return word == "enter" || word == "escape" || word == "tab" || word == "space" || word == "alt+f4";
     case 's': return word == "window" || word == "screen";
+    case 'c': return ChordInput(word).has_value();
     default: return true;
   }
 }
@@ -60,6 +62,7 @@ const char* KindName(char kind) {
     case 'y': return "yes or no";
     case 'k': return "enter, escape, tab, space or alt+f4";
     case 's': return "window or screen";
+    case 'c': return "a key such as enter, shift+tab, alt+n, down or f4";
     default: return "text";
   }
 }
@@ -149,6 +152,15 @@ const std::vector<CommandInfo>& Commands() {
       {"post-key", "<enter|escape|tab|space|alt+f4>", 1, 1, "k",
        "posts the key's down and up messages at once to the focused window of the current\n"
        "window's thread, or to the current window when nothing there has the focus"},
+      {"press", "<key>...", 1, -1, "c",
+       "waits until the current window is the foreground window and presses the keys as the\n"
+       "keyboard does (enter, escape, tab, space, up, down, left, right, home, end, f1..f12,\n"
+       "a letter or digit, each with shift+, ctrl+ or alt+ before it), one after the other"},
+      {"type", "<text>", 1, 1, "t",
+       "waits as press does and types the text's characters into the focused control"},
+      {"close", "<caption> [<class> [<child text>]]", 1, 3, "t",
+       "posts WM_CLOSE, as the system menu's Close or another program asks, to every visible\n"
+       "top-level window that matches as for window (the current window stays as it was)"},
       {"expect-responsive", "<milliseconds>", 1, 1, "n",
        "sends WM_NULL to the current window and fails unless its program answers within\n"
        "<milliseconds>, the question the system asks before it marks a window as not responding"},
@@ -162,6 +174,9 @@ const std::vector<CommandInfo>& Commands() {
        "exists and none with this caption is visible"},
       {"expect-focus", "<button text>", 1, 1, "t",
        "waits until the keyboard focus is on the current window's button with this caption"},
+      {"expect-focused", "<class> [<text>]", 1, 2, "t",
+       "waits until the keyboard focus is on a control of the current window of this class\n"
+       "(and with this WM_GETTEXT text)"},
       {"set-text", "<class> <index> <text>", 3, 3, "tnt",
        "sets the text of a control (WM_SETTEXT); <index> counts the visible controls of\n"
        "<class> in the current window in window order, from 0"},
@@ -272,6 +287,10 @@ void Driver::RunStep(const Arguments& words) {
   if (name == "key") return Key(args);
   if (name == "post-click") return PostClick(args);
   if (name == "post-key") return PostKeyToFocus(args);
+  if (name == "press") return Press(args, false);
+  if (name == "type") return Press(args, true);
+  if (name == "expect-focused") return ExpectFocused(args);
+  if (name == "close") return PostClose(args);
   if (name == "expect-responsive") return ExpectResponsive(args);
   if (name == "check") return Check(args);
   if (name == "expect-checked") return ExpectChecked(args);
@@ -495,6 +514,36 @@ void Driver::PostKeyToFocus(const Arguments& args) {
   PostKey(focus ? focus : window, args[0]);
 }
 
+void Driver::Press(const Arguments& args, bool text) {
+  WaitFor("the current window in the foreground", [&](std::string& seen) {
+    HWND window = Current("keys");
+    HWND foreground = ::GetForegroundWindow();
+    seen = foreground ? "the foreground window " + Describe(foreground, false) : "no foreground window";
+    return foreground == window;
+  });
+  for (const std::string& keys : args) {
+    const std::vector<INPUT> input = text ? TextInput(keys) : *ChordInput(keys);
+    if (!SendKeyboardInput(input)) {
+      throw StepFailure("the system to take the keys " + Quoted(keys),
+                        "SendInput failed with error " + std::to_string(::GetLastError()));
+    }
+  }
+}
+
+void Driver::PostClose(const Arguments& args) {
+  const std::vector<HWND> windows = MatchingWindows(args);
+  if (windows.empty()) throw StepFailure("a visible window " + Quoted(args[0]), "none");
+  for (HWND window : windows) ::PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void Driver::ExpectFocused(const Arguments& args) {
+  std::string expected = "the keyboard focus on a " + args[0] + " control";
+  if (args.size() > 1) expected += " with the text " + Quoted(args[1]);
+  WaitForFocus(expected, [&](HWND focus) {
+    return HasClass(focus, args[0]) && (args.size() < 2 || ControlText(focus) == args[1]);
+  });
+}
+
 void Driver::ExpectResponsive(const Arguments& args) {
   HWND window = Current("a question");
   const auto limit = static_cast<DWORD>(Number(args[0]));
@@ -575,8 +624,8 @@ void Driver::ExpectVisible(const Arguments& args) {
                      [&](HWND button) { return (::IsWindowVisible(button) != 0) == wanted; });
 }
 
-void Driver::ExpectFocus(const Arguments& args) {
-  WaitFor("the keyboard focus on the button " + Quoted(args[0]), [&](std::string& seen) {
+void Driver::WaitForFocus(const std::string& expected, const std::function<bool(HWND)>& holds) {
+  WaitFor(expected, [&](std::string& seen) {
     HWND window = Current("the focus");
     HWND focus = FocusInThreadOf(window);
     if (!focus) {
@@ -584,8 +633,13 @@ void Driver::ExpectFocus(const Arguments& args) {
       return false;
     }
     seen = "the focus on " + Describe(focus);
-    return ::IsChild(window, focus) && HasClass(focus, "Button") && CaptionOf(focus) == args[0];
+    return ::IsChild(window, focus) && holds(focus);
   });
+}
+
+void Driver::ExpectFocus(const Arguments& args) {
+  WaitForFocus("the keyboard focus on the button " + Quoted(args[0]),
+               [&](HWND focus) { return HasClass(focus, "Button") && CaptionOf(focus) == args[0]; });
 }
 
 void Driver::SetText(const Arguments& args) {

@@ -21,7 +21,7 @@ namespace kavrix::windriver {
 
 // A step's argument kinds, one character each; the last one repeats for further arguments:
 // 't' any text, 'n' a whole number >= 0, 'i' a whole number, 'o' on|off, 'y' yes|no,
-// 'k' a key name, 's' window|screen.
+// 'k' a key name, 's' window|screen, 'c' a key chord (Keyboard.h).
 struct CommandInfo {
   const char* name;
   const char* arguments;  // as shown in the usage
@@ -87,12 +87,19 @@ class Driver {
   void Key(const Arguments& args);
   void PostClick(const Arguments& args);
   void PostKeyToFocus(const Arguments& args);
+  // Keyboard input to the foreground window: key chords, or with `text` characters.
+  void Press(const Arguments& args, bool text);
+  void ExpectFocused(const Arguments& args);
+  void PostClose(const Arguments& args);
   void ExpectResponsive(const Arguments& args);
   void PrintPeakMemory();
   void Check(const Arguments& args);
   void ExpectChecked(const Arguments& args);
   void ExpectEnabled(const Arguments& args);
   void ExpectVisible(const Arguments& args);
+  // Waits until the keyboard focus is on a control of the current window that satisfies
+  // `holds`.
+  void WaitForFocus(const std::string& expected, const std::function<bool(HWND)>& holds);
   void ExpectFocus(const Arguments& args);
   void SetText(const Arguments& args);
   void ExpectText(const Arguments& args);

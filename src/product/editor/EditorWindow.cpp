@@ -13,6 +13,8 @@ namespace kavrix {
 namespace {
 
 constexpr WORD kEditControl = 200;
+// WM_DPICHANGED: the window moved to a display of another scale (Windows 8.1 and later).
+constexpr UINT kDpiChanged = 0x02E0;
 
 constexpr wchar_t kFileFilter[] =
     L"HTML files (*.htm; *.html)\0*.htm;*.html\0Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
@@ -130,6 +132,14 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETFOCUS:
       ::SetFocus(edit_);
       return 0;
+    case kDpiChanged: {
+      // Moved to a display of another scale: the text keeps its size in points.
+      SetTextFont(LOWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == kEditControl) {
         if (HIWORD(wParam) == EN_CHANGE) UpdateTitle();
@@ -170,12 +180,20 @@ void EditorWindow::CreateChildren() {
   // Without this the control stops at 32 K characters.
   ::SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
   HDC screen = ::GetDC(nullptr);
-  const int height = -::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  font_.Reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
-  if (font_) ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SetTextFont(dpi);
   UpdateTitle();
+}
+
+void EditorWindow::SetTextFont(int dpi) {
+  UniqueResource<HGDIOBJ, GdiObjectTraits> font(
+      ::CreateFontW(-::MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
+  if (!font) return;
+  // The text box lets go of the old font before it is deleted.
+  ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  font_ = std::move(font);
 }
 
 void EditorWindow::OnCommand(WORD id) {

@@ -59,6 +59,8 @@ class EditorWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateChildren();
+  // The text box's font, 10 points at `dpi`.
+  void SetTextFont(int dpi);
   void OnCommand(WORD id);
 
   bool IsModified() const;

@@ -1,0 +1,23 @@
+#include "toolkit/layout/DpiScale.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace kavrix {
+
+int ScaleToDpi(int value, int toDpi, int fromDpi) noexcept {
+  if (toDpi <= 0 || fromDpi <= 0 || toDpi == fromDpi) return value;
+  const int64_t product = static_cast<int64_t>(value) * toDpi;
+  const int64_t half = fromDpi / 2;
+  const int64_t rounded = (std::llabs(product) + half) / fromDpi;
+  return static_cast<int>(product < 0 ? -rounded : rounded);
+}
+
+ScaledBounds ScaleBoundsToDpi(int left, int top, int width, int height, int toDpi, int fromDpi) noexcept {
+  const int scaledLeft = ScaleToDpi(left, toDpi, fromDpi);
+  const int scaledTop = ScaleToDpi(top, toDpi, fromDpi);
+  return {scaledLeft, scaledTop, ScaleToDpi(left + width, toDpi, fromDpi) - scaledLeft,
+          ScaleToDpi(top + height, toDpi, fromDpi) - scaledTop};
+}
+
+}  // namespace kavrix

@@ -1,0 +1,28 @@
+#pragma once
+// Sizes designed for 96 pixels per inch, carried to a display of another density. Fonts,
+// bounds and pictures are all scaled by the one rule here, so what touches or lines up
+// at 96 DPI still does at any scale. Portable: the caller asks the system for the DPI.
+
+namespace kavrix {
+
+// The density every size in the program is designed at (100 %).
+inline constexpr int kDesignDpi = 96;
+
+// `value` given at `fromDpi`, at `toDpi`: multiplied, then divided rounding to the
+// nearest integer, halves away from zero, as the platform's MulDiv does. A density
+// that is not positive leaves the value as it is.
+int ScaleToDpi(int value, int toDpi, int fromDpi = kDesignDpi) noexcept;
+
+struct ScaledBounds {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const ScaledBounds&, const ScaledBounds&) = default;
+};
+
+// Bounds at `toDpi`. The edges are scaled, not the sizes, so two controls that meet at
+// one density meet at every other and a gap never turns into an overlap.
+ScaledBounds ScaleBoundsToDpi(int left, int top, int width, int height, int toDpi, int fromDpi = kDesignDpi) noexcept;
+
+}  // namespace kavrix
