@@ -35,13 +35,16 @@ TFileStorage::TFileStorage(TComponent* owner) : TComponent(owner) {}
 
 TFileStorage::~TFileStorage() = default;
 
-void TFileStorage::Allocate(int32_t size) {
-  data_.reset(new uint8_t[static_cast<size_t>(size)]());
+uint8_t* TFileStorage::Allocate(int32_t size) {
+  owned_.reset(new uint8_t[static_cast<size_t>(size)]());
+  data_ = {owned_.get(), static_cast<size_t>(size)};
   dataSize_ = size;
+  return owned_.get();
 }
 
 void TFileStorage::Release() noexcept {
-  data_.reset();
+  owned_.reset();
+  data_ = {};
   dataSize_ = 0;
   empty_ = true;
 }
@@ -76,8 +79,12 @@ void TFileStorage::ReadState(TReader& reader) {
   // allocating rather than reserving memory for bytes that are not there.
   if (size < 0) throw EReadError(kInvalidPropertyValue);
   if (static_cast<size_t>(size) > reader.Remaining()) throw EReadError(kStreamReadError);
-  Allocate(size);
-  reader.Read(data_.get(), static_cast<size_t>(size));
+  if (reader.Lifetime() == TStreamLifetime::OutlivesComponents) {
+    data_ = reader.ReadInPlace(static_cast<size_t>(size));
+    dataSize_ = size;
+  } else {
+    reader.Read(Allocate(size), static_cast<size_t>(size));
+  }
   empty_ = false;
 }
 
@@ -93,7 +100,7 @@ bool TFileStorage::SaveToFile(const std::string& fileName) const {
   FilePtr file(std::fopen(fileName.c_str(), "wb"));
   if (!file) return false;
   const size_t size = static_cast<size_t>(dataSize_);
-  if (size != 0 && std::fwrite(data_.get(), 1, size, file.get()) != size) return false;
+  if (size != 0 && std::fwrite(data_.data(), 1, size, file.get()) != size) return false;
   // Closing flushes; a failure there (a full disk) is a failed save too.
   return std::fclose(file.release()) == 0;
 }
@@ -101,9 +108,9 @@ bool TFileStorage::SaveToFile(const std::string& fileName) const {
 void TFileStorage::LoadFromFile(const std::string& fileName) {
   Release();
   const int32_t size = SizeOfFile(fileName);
-  Allocate(size);
+  uint8_t* bytes = Allocate(size);
   FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (file && std::fread(data_.get(), 1, static_cast<size_t>(size), file.get()) == static_cast<size_t>(size)) {
+  if (file && std::fread(bytes, 1, static_cast<size_t>(size), file.get()) == static_cast<size_t>(size)) {
     empty_ = false;
     fileName_ = fileName;
     return;

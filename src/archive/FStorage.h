@@ -35,9 +35,11 @@ class TFileStorage : public TComponent {
   void SetDataSize(int32_t) noexcept {}
 
   bool Empty() const noexcept { return empty_; }
-  std::span<const uint8_t> Data() const noexcept { return {data_.get(), static_cast<size_t>(dataSize_)}; }
+  std::span<const uint8_t> Data() const noexcept { return data_; }
 
   // After the property and child lists: the empty flag, then the size and raw bytes.
+  // From a stream that outlives the component the bytes are kept where they lie, not
+  // copied: a payload of many megabytes inside a loaded program is not held twice.
   void ReadState(TReader& reader) override;
   void WriteState(TWriter& writer) override;
 
@@ -55,11 +57,13 @@ class TFileStorage : public TComponent {
   void WriteProperties(TWriter& writer) override;
 
  private:
-  void Allocate(int32_t size);
+  // A new zeroed block of `size` bytes that becomes the held data; returns it to fill.
+  uint8_t* Allocate(int32_t size);
   void Release() noexcept;
 
   int32_t dataSize_ = 0;
-  std::unique_ptr<uint8_t[]> data_;  // one zero-initialised block of exactly dataSize_ bytes
+  std::unique_ptr<uint8_t[]> owned_;  // the bytes when they are a copy of the component's own
+  std::span<const uint8_t> data_;     // exactly dataSize_ bytes: owned_, or the stream's
   bool empty_ = true;
   std::string fileName_;
 };

@@ -43,6 +43,13 @@ void TReader::Read(void* dest, size_t count) {
   position_ += count;
 }
 
+std::span<const uint8_t> TReader::ReadInPlace(size_t count) {
+  Need(count);
+  const auto bytes = stream_.subspan(position_, count);
+  position_ += count;
+  return bytes;
+}
+
 int32_t TReader::ReadRawInteger(size_t size) {
   Need(size);
   uint32_t value = 0;

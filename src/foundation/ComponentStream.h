@@ -55,11 +55,17 @@ enum class TValueType : uint8_t {
 
 inline constexpr uint8_t kFormSignature[4] = {'T', 'P', 'F', '0'};
 
+// Whether the bytes of a stream stay where they are for as long as the components read
+// from it live (a loaded module's resource does), so that a component may keep a view of
+// its own data instead of a copy.
+enum class TStreamLifetime { Transient, OutlivesComponents };
+
 // Reads a component stream held in memory (a form resource is mapped, not copied).
 // Every read past the end raises EReadError "Stream read error".
 class TReader {
  public:
-  explicit TReader(std::span<const uint8_t> stream) noexcept : stream_(stream) {}
+  explicit TReader(std::span<const uint8_t> stream, TStreamLifetime lifetime = TStreamLifetime::Transient) noexcept
+      : stream_(stream), lifetime_(lifetime) {}
 
   // Reads the signature and the root record into `root`; child records go to the
   // root's components of the same names.
@@ -78,6 +84,10 @@ class TReader {
   void SkipValue();
   // Copies `count` raw bytes; the stream must hold them.
   void Read(void* dest, size_t count);
+  // Passes over `count` raw bytes and returns them where they lie; the stream must hold
+  // them. The view is as long-lived as the stream's bytes (see Lifetime()).
+  std::span<const uint8_t> ReadInPlace(size_t count);
+  TStreamLifetime Lifetime() const noexcept { return lifetime_; }
   // Untagged signed integer of `size` bytes (1, 2 or 4), little-endian.
   int32_t ReadRawInteger(size_t size);
 
@@ -98,6 +108,7 @@ class TReader {
   class NestingScope;
 
   std::span<const uint8_t> stream_;
+  TStreamLifetime lifetime_;
   size_t position_ = 0;
   TComponent* root_ = nullptr;
   int nesting_ = 0;

@@ -15,9 +15,10 @@ void ReadFormResource(HINSTANCE module, const std::string& className, TComponent
   HGLOBAL loaded = info ? ::LoadResource(module, info) : nullptr;
   const void* data = loaded ? ::LockResource(loaded) : nullptr;
   if (!data) throw EResNotFound(Format("Resource %s not found", className));
-  // Resources stay mapped as long as the module is loaded; there is nothing to release.
+  // Resources stay mapped as long as the module is loaded; there is nothing to release,
+  // and the form's components may keep views of their bytes.
   const std::span<const uint8_t> stream(static_cast<const uint8_t*>(data), ::SizeofResource(module, info));
-  TReader(stream).ReadRootComponent(form);
+  TReader(stream, TStreamLifetime::OutlivesComponents).ReadRootComponent(form);
 }
 
 }  // namespace kavrix

@@ -19,7 +19,8 @@ class EResNotFound : public Exception {
 // Reads the form resource `className` of `module` (null: the program's own file) into
 // `form`, whose components receive their records by name. Raises EResNotFound
 // "Resource %s not found" when there is none, and the stream's EReadError when it is
-// damaged.
+// damaged. Components may keep views of the resource's bytes: `module` must stay loaded
+// for as long as `form` lives.
 void ReadFormResource(HINSTANCE__* module, const std::string& className, TComponent& form);
 
 }  // namespace kavrix

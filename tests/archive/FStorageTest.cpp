@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,39 @@ TEST_F(FStorageTest, RecordsTheSizeInItsShortestFormAndReadsItBack) {
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), storage->Data().begin()));
     EXPECT_EQ(storage->FileName(), "") << "the build machine's path means nothing at run time";
   }
+}
+
+// A payload inside a loaded program is kept where the program holds it, not copied a
+// second time; from any other stream the storage owns a copy that survives the stream.
+TEST_F(FStorageTest, KeepsALongLivedStreamsBytesInPlaceAndCopiesOthers) {
+  const V payload = testing::RandomBytes(5000, 7);
+  WriteFile(PathOf("payload"), payload);
+  TFileStorage source;
+  source.LoadFromFile(PathOf("payload"));
+  V form = SaveForm(source);
+  const auto inForm = [&form](std::span<const uint8_t> bytes) {
+    return bytes.data() >= form.data() && bytes.data() + bytes.size() <= form.data() + form.size();
+  };
+
+  TComponent mapped;
+  auto* kept = new TFileStorage(&mapped);
+  kept->SetName("FileStorage1");
+  TReader(form, TStreamLifetime::OutlivesComponents).ReadRootComponent(mapped);
+  EXPECT_TRUE(inForm(kept->Data()));
+  EXPECT_TRUE(std::ranges::equal(kept->Data(), payload));
+
+  TComponent copied;
+  auto* copy = new TFileStorage(&copied);
+  copy->SetName("FileStorage1");
+  TReader(form).ReadRootComponent(copied);
+  EXPECT_FALSE(inForm(copy->Data()));
+  std::ranges::fill(form, uint8_t{0});
+  EXPECT_TRUE(std::ranges::equal(copy->Data(), payload));
+
+  // Loading a file replaces a view with bytes of the storage's own.
+  kept->LoadFromFile(PathOf("payload"));
+  EXPECT_FALSE(inForm(kept->Data()));
+  EXPECT_TRUE(std::ranges::equal(kept->Data(), payload));
 }
 
 TEST_F(FStorageTest, EmptyFlagIsFollowedDirectlyByTheEnclosingStream) {
