@@ -117,16 +117,19 @@ Drawing DrawingOf(HENHMETAFILE metafile) {
   drawing.bits.resize(::GetEnhMetaFileBits(metafile, 0, nullptr));
   ::GetEnhMetaFileBits(metafile, static_cast<UINT>(drawing.bits.size()), drawing.bits.data());
   constexpr DWORD kDrawingRecords[] = {
-      EMR_POLYBEZIER,   EMR_POLYGON,      EMR_POLYLINE,       EMR_POLYBEZIERTO,   EMR_POLYLINETO,
-      EMR_POLYPOLYLINE, EMR_POLYPOLYGON,  EMR_SETPIXELV,      EMR_ANGLEARC,       EMR_ELLIPSE,
-      EMR_RECTANGLE,    EMR_ROUNDRECT,    EMR_ARC,            EMR_CHORD,          EMR_PIE,
-      EMR_EXTFLOODFILL, EMR_LINETO,       EMR_ARCTO,          EMR_POLYDRAW,       EMR_FILLPATH,
-      EMR_STROKEANDFILLPATH, EMR_STROKEPATH, EMR_FILLRGN,     EMR_FRAMERGN,       EMR_INVERTRGN,
-      EMR_PAINTRGN,     EMR_BITBLT,       EMR_STRETCHBLT,     EMR_MASKBLT,        EMR_PLGBLT,
-      EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS, EMR_EXTTEXTOUTA, EMR_EXTTEXTOUTW, EMR_POLYBEZIER16,
-      EMR_POLYGON16,    EMR_POLYLINE16,   EMR_POLYBEZIERTO16, EMR_POLYLINETO16,   EMR_POLYPOLYLINE16,
-      EMR_POLYPOLYGON16, EMR_POLYDRAW16,  EMR_POLYTEXTOUTA,   EMR_POLYTEXTOUTW,   EMR_ALPHABLEND,
-      EMR_TRANSPARENTBLT, EMR_GRADIENTFILL};
+      // lines and curves
+      EMR_POLYBEZIER, EMR_POLYLINE, EMR_POLYBEZIERTO, EMR_POLYLINETO, EMR_POLYPOLYLINE, EMR_ANGLEARC, EMR_ARC,
+      EMR_LINETO, EMR_ARCTO, EMR_POLYDRAW, EMR_STROKEPATH, EMR_POLYBEZIER16, EMR_POLYLINE16, EMR_POLYBEZIERTO16,
+      EMR_POLYLINETO16, EMR_POLYPOLYLINE16, EMR_POLYDRAW16,
+      // shapes, paths and regions
+      EMR_POLYGON, EMR_POLYPOLYGON, EMR_ELLIPSE, EMR_RECTANGLE, EMR_ROUNDRECT, EMR_CHORD, EMR_PIE,
+      EMR_EXTFLOODFILL, EMR_FILLPATH, EMR_STROKEANDFILLPATH, EMR_FILLRGN, EMR_FRAMERGN, EMR_INVERTRGN,
+      EMR_PAINTRGN, EMR_POLYGON16, EMR_POLYPOLYGON16, EMR_GRADIENTFILL, EMR_SETPIXELV,
+      // pixel copies
+      EMR_BITBLT, EMR_STRETCHBLT, EMR_MASKBLT, EMR_PLGBLT, EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS,
+      EMR_ALPHABLEND, EMR_TRANSPARENTBLT,
+      // text
+      EMR_EXTTEXTOUTA, EMR_EXTTEXTOUTW, EMR_POLYTEXTOUTA, EMR_POLYTEXTOUTW};
   for (size_t at = 0; at + sizeof(EMR) <= drawing.bits.size();) {
     const auto* record = reinterpret_cast<const ENHMETARECORD*>(drawing.bits.data() + at);
     if (record->nSize < sizeof(EMR)) break;
@@ -193,6 +196,8 @@ TEST_F(ExplorerButtonTest, TheTransparentImageReachesTheSurfaceInOneFinishedCopy
   const auto& info = *reinterpret_cast<const BITMAPINFOHEADER*>(reinterpret_cast<const uint8_t*>(&copy) +
                                                                  copy.offBmiSrc);
   ASSERT_TRUE(info.biBitCount == 24 || info.biBitCount == 32) << info.biBitCount;
+  // Where the image is transparent the copy holds what was read back from the surface,
+  // which a recording surface does not define: only the image's own pixels are checked.
   EXPECT_EQ(CopiedPixel(copy, 20, 6), kLogoWhite) << "the copy holds the image";
   EXPECT_EQ(CopiedPixel(copy, 150, 25), kLogoRed);
 }
