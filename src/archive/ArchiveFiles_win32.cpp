@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "archive/ArchiveFiles.h"
+#include "foundation/SystemErrorText.h"
 
 namespace kavrix::files {
 
@@ -26,15 +27,8 @@ using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFre
 
 HANDLE Native(intptr_t handle) noexcept { return reinterpret_cast<HANDLE>(handle); }
 
-std::string SystemErrorText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length != 0 ? std::string(text, length) : "System error " + std::to_string(code);
-  if (text != nullptr) LocalFree(text);
-  result.erase(result.find_last_not_of("\r\n ") + 1);  // the system ends its texts with a line break
-  return result;
+std::string FailureText(DWORD code) {
+  return SystemErrorText(code).value_or("System error " + std::to_string(code));
 }
 
 intptr_t OpenForWriting(const std::string& path, DWORD disposition, DWORD flags) {
@@ -184,7 +178,7 @@ std::string LoadHostString(const std::string& path, uint16_t id, size_t bufferCh
   return text;
 }
 
-void File::Fail() { errorText_ = SystemErrorText(GetLastError()); }
+void File::Fail() { errorText_ = FailureText(GetLastError()); }
 
 File File::OpenForReading(const std::string& path) {
   File file(
@@ -208,7 +202,7 @@ File File::CreateBelow(const std::string& root, std::string_view relativePath) {
     file.Fail();
   } else if (GetFileType(Native(file.handle_)) != FILE_TYPE_DISK) {
     file.Close();
-    file.errorText_ = SystemErrorText(ERROR_INVALID_NAME);
+    file.errorText_ = FailureText(ERROR_INVALID_NAME);
   }
   return file;
 }
@@ -228,7 +222,7 @@ bool File::Write(const void* buffer, uint32_t size) {
     return false;
   }
   if (count != size) {
-    errorText_ = SystemErrorText(ERROR_DISK_FULL);
+    errorText_ = FailureText(ERROR_DISK_FULL);
     return false;
   }
   return true;

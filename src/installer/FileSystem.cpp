@@ -4,6 +4,7 @@
 
 #include "archive/FStorage.h"
 #include "foundation/Exceptions.h"
+#include "foundation/SystemErrorText.h"
 
 namespace kavrix {
 namespace {
@@ -31,16 +32,7 @@ void DeleteFileIfExists(const std::string& path) {
 }
 
 std::string SystemMessage(unsigned long code) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-      reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length ? std::string(text, length) : "Error " + std::to_string(code);
-  if (text) ::LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-    message.pop_back();
-  }
-  return message;
+  return SystemErrorText(code).value_or("Error " + std::to_string(code));
 }
 
 void CreateDirectoryOrRaise(const std::string& path) {

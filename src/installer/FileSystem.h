@@ -11,7 +11,7 @@ bool DirectoryExists(const std::string& path);
 void DeleteFileIfExists(const std::string& path);
 // Creates one directory level; raises EInOutError with the system's reason.
 void CreateDirectoryOrRaise(const std::string& path);
-// The system's text for an error code, without its line break.
+// The system's text for an error code, without its line break; "Error <code>" when it has none.
 std::string SystemMessage(unsigned long code);
 // The directory with environment references ("%ProgramFiles%") replaced.
 std::string ExpandEnvironment(const std::string& text);

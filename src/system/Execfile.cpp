@@ -39,6 +39,14 @@ std::string QuotedIfSpacedFile(const std::string& text) {
   return '"' + text + '"';
 }
 
+// The result buffer takes a full path, as the call requires.
+intptr_t FindExecutableProgram(const std::string& document, std::string& program) {
+  char found[MAX_PATH] = {};
+  const auto result = reinterpret_cast<INT_PTR>(::FindExecutableA(document.c_str(), "", found));
+  program = found;
+  return result;
+}
+
 // Dispatches what is pending once more after the wait. A quit request is left in the
 // queue for the application's main loop, which ends the program when control returns.
 void ProcessPendingMessages() {
@@ -62,7 +70,8 @@ struct TExecFile::Started {
   DWORD processId = 0;
 };
 
-TExecFile::TExecFile(TComponent* owner) : TComponent(owner), DesktopStart(StartAsDesktopUser) {}
+TExecFile::TExecFile(TComponent* owner)
+    : TComponent(owner), DesktopStart(StartAsDesktopUser), FindProgram(FindExecutableProgram) {}
 
 TExecFile::~TExecFile() = default;
 
@@ -80,12 +89,12 @@ bool TExecFile::Execute() {
     if (DesktopStart(program, parameters_, kShowWindowValues[windowStyle_])) return true;
   }
   DWORD error = Start(QuotedIfSpacedFile(commandLine_) + ' ' + parameters_);
-  if (error != ERROR_SUCCESS && associate_) {
+  if (error != ERROR_SUCCESS && associate_ && FindProgram) {
     // The shell's result is its own error code (SE_ERR_*); the last-error value is not
     // necessarily set by the look-up. Success is a value above 32, so 32 itself is a
-    // failure; the result buffer takes a full path, as the call requires.
-    char found[MAX_PATH] = {};
-    const auto result = reinterpret_cast<INT_PTR>(::FindExecutableA(commandLine_.c_str(), "", found));
+    // failure.
+    std::string found;
+    const intptr_t result = FindProgram(commandLine_, found);
     if (result <= 32) return Fail(static_cast<uint32_t>(result));
     associatedProgram_ = found;
     error = Start(QuotedIfSpacedFile(associatedProgram_) + ' ' + QuotedIfSpacedFile(commandLine_) + ' ' +

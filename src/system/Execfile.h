@@ -76,6 +76,11 @@ class TExecFile : public TComponent {
   // shell started it.
   std::function<bool(const std::string& program, const std::string& parameters, int showCommand)> DesktopStart;
 
+  // How the program associated with a document is looked up for the retry: the shell's
+  // result, a value above 32 when it found one (whose path is then in `program`), else
+  // its error code. FindExecutable by default; none means no retry.
+  std::function<intptr_t(const std::string& document, std::string& program)> FindProgram;
+
   // Called, with this component as sender, after a start that failed; once per Execute.
   TNotifyEvent OnFail;
 

@@ -266,6 +266,39 @@ TEST_F(ExecFileTest, AssociateStartsTheRegisteredProgramWithDocumentAndParameter
   EXPECT_EQ(report.at("command"), Child() + " \"" + document + "\" p1 p2");
 }
 
+// The shell's look-up has found a program only when it answers above 32: 32 itself is
+// one of its error codes, and a path it may have left in the buffer is not started.
+TEST_F(ExecFileTest, AnAssociationLookUpAnswering32HasFailed) {
+  const std::string document = temp_.File("answer.kvxlookup");
+  testing::WriteTextFile(document, "");
+  int failures = 0;
+  exec_.OnFail = [&](TObject&) { ++failures; };
+  exec_.SetAssociate(true);
+  exec_.SetCommandLine(document);
+  intptr_t answer = 32;
+  std::string askedFor;
+  exec_.FindProgram = [&](const std::string& file, std::string& program) {
+    askedFor = file;
+    program = Child();
+    return answer;
+  };
+
+  std::string report = NextChild("answer32");
+  EXPECT_FALSE(exec_.Execute());
+  EXPECT_EQ(askedFor, document);
+  EXPECT_EQ(failures, 1);
+  EXPECT_EQ(exec_.ErrorCode(), 32u);
+  EXPECT_EQ(exec_.ProcessHandle(), nullptr);
+  EXPECT_TRUE(exec_.AssociatedProgram().empty());
+
+  answer = 33;
+  report = NextChild("answer33");
+  EXPECT_TRUE(exec_.Execute()) << "error " << exec_.ErrorCode();
+  EXPECT_EQ(failures, 1);
+  EXPECT_EQ(exec_.AssociatedProgram(), Child());
+  EXPECT_EQ(Finished(report).at("command"), Child() + " " + document + " ");
+}
+
 // The look-up's buffer holds a full path (MAX_PATH), so an associated program whose path
 // is longer than 255 characters comes back whole; starting it then fails, as its command
 // text is over the limit, instead of starting a cut path.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CaptionTestSupport.h"
+#include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
 namespace {
@@ -142,6 +143,51 @@ TEST_F(CaptionPaintTest, ASystemMenuBringsTheIconAndTheCloseButton) {
       << "no close button face";
   const Rect between{iconArea.right + 1, 0, closeRight - buttonWidth - 2 - 1, h};
   EXPECT_TRUE(SamePixels(Crop(shown.actual, between), Crop(shown.expected, between)));
+}
+
+// `icon` at the small icon size over `background` (its size), drawn as a caption bar of
+// `window` is composed: on a bitmap compatible with the window's screen.
+PixelBuffer IconOver(HWND window, const PixelBuffer& background, HICON icon) {
+  const int size = background.Width();
+  HDC windowDC = ::GetWindowDC(window);
+  const UniqueMemoryDC memory(::CreateCompatibleDC(windowDC));
+  const UniqueGdiObject bitmap(::CreateCompatibleBitmap(windowDC, size, size));
+  ::ReleaseDC(window, windowDC);
+  const SelectionScope selection(memory.Get(), bitmap.Get());
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) ::SetPixel(memory.Get(), x, y, background.At(x, y));
+  }
+  const auto copy = static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE));
+  ::DrawIconEx(memory.Get(), 0, 0, copy, 0, 0, 0, nullptr, DI_NORMAL);
+  ::DestroyIcon(copy);
+  PixelBuffer pixels(size, size);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) pixels.SetPixel(x, y, ::GetPixel(memory.Get(), x, y));
+  }
+  return pixels;
+}
+
+TEST_F(CaptionPaintTest, TheIconIsTheFormsOwnElseTheApplicationsElseTheSystemDefault) {
+  const HICON application = app_.Icon();
+  ASSERT_NE(application, nullptr) << "the test program carries no icon";
+  const HICON fallback = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+  const HICON own = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515));       // IDI_WARNING
+  const int size = ::GetSystemMetrics(SM_CXSMICON);
+  const Rect iconArea{2, 1, 2 + size, 1 + size};
+
+  ShownCaption shown = ShowCaption(app_, bsSingle, biSystemMenu);
+  HWND window = shown.form->Handle();
+  const PixelBuffer background = Crop(shown.expected, iconArea);
+  const PixelBuffer asApplication = IconOver(window, background, application);
+  const PixelBuffer asFallback = IconOver(window, background, fallback);
+  ASSERT_FALSE(SamePixels(asApplication, asFallback)) << "the two icons must look different";
+  EXPECT_TRUE(SamePixels(Crop(shown.actual, iconArea), asApplication)) << "a form without an icon of its own";
+
+  ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(own));
+  shown.form->RepaintCaption(true);
+  EXPECT_TRUE(SamePixels(Crop(ReadBar(*shown.form), iconArea), IconOver(window, background, own)))
+      << "a form with an icon of its own";
+  ::SendMessageA(window, WM_SETICON, ICON_SMALL, 0);
 }
 
 TEST_F(CaptionPaintTest, ToolWindowsHaveTheSmallCaptionAndItsCloseButtonOnly) {

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "ControlsTestSupport.h"
@@ -101,6 +104,102 @@ TEST_F(ExplorerButtonTest, TheInstallersBannerShowsItsDisabledLogoCentredWithBlu
   banner->MouseUp(mbLeft, 10, 10);
   EXPECT_FALSE(banner->Pushed());
   EXPECT_EQ(clicks.count, 0);
+}
+
+// The records of an enhanced metafile that put pixels on its surface, in order.
+struct Drawing {
+  std::vector<uint8_t> bits;
+  std::vector<const ENHMETARECORD*> drawn;
+};
+
+Drawing DrawingOf(HENHMETAFILE metafile) {
+  Drawing drawing;
+  drawing.bits.resize(::GetEnhMetaFileBits(metafile, 0, nullptr));
+  ::GetEnhMetaFileBits(metafile, static_cast<UINT>(drawing.bits.size()), drawing.bits.data());
+  constexpr DWORD kDrawingRecords[] = {
+      // lines and curves
+      EMR_POLYBEZIER, EMR_POLYLINE, EMR_POLYBEZIERTO, EMR_POLYLINETO, EMR_POLYPOLYLINE, EMR_ANGLEARC, EMR_ARC,
+      EMR_LINETO, EMR_ARCTO, EMR_POLYDRAW, EMR_STROKEPATH, EMR_POLYBEZIER16, EMR_POLYLINE16, EMR_POLYBEZIERTO16,
+      EMR_POLYLINETO16, EMR_POLYPOLYLINE16, EMR_POLYDRAW16,
+      // shapes, paths and regions
+      EMR_POLYGON, EMR_POLYPOLYGON, EMR_ELLIPSE, EMR_RECTANGLE, EMR_ROUNDRECT, EMR_CHORD, EMR_PIE,
+      EMR_EXTFLOODFILL, EMR_FILLPATH, EMR_STROKEANDFILLPATH, EMR_FILLRGN, EMR_FRAMERGN, EMR_INVERTRGN,
+      EMR_PAINTRGN, EMR_POLYGON16, EMR_POLYPOLYGON16, EMR_GRADIENTFILL, EMR_SETPIXELV,
+      // pixel copies
+      EMR_BITBLT, EMR_STRETCHBLT, EMR_MASKBLT, EMR_PLGBLT, EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS,
+      EMR_ALPHABLEND, EMR_TRANSPARENTBLT,
+      // text
+      EMR_EXTTEXTOUTA, EMR_EXTTEXTOUTW, EMR_POLYTEXTOUTA, EMR_POLYTEXTOUTW};
+  for (size_t at = 0; at + sizeof(EMR) <= drawing.bits.size();) {
+    const auto* record = reinterpret_cast<const ENHMETARECORD*>(drawing.bits.data() + at);
+    if (record->nSize < sizeof(EMR)) break;
+    if (std::find(std::begin(kDrawingRecords), std::end(kDrawingRecords), record->iType) !=
+        std::end(kDrawingRecords))
+      drawing.drawn.push_back(record);
+    at += record->nSize;
+  }
+  return drawing;
+}
+
+// The colour of pixel (x, y) of the bitmap a 24- or 32-bit EMR_BITBLT record carries.
+TColor CopiedPixel(const EMRBITBLT& copy, int x, int y) {
+  const auto* base = reinterpret_cast<const uint8_t*>(&copy);
+  const auto& info = *reinterpret_cast<const BITMAPINFOHEADER*>(base + copy.offBmiSrc);
+  const int bytes = info.biBitCount / 8;
+  const int stride = (info.biWidth * bytes + 3) / 4 * 4;
+  const int row = info.biHeight > 0 ? info.biHeight - 1 - y : y;
+  const uint8_t* pixel = base + copy.offBitsSrc + row * stride + x * bytes;
+  return MakeColor(pixel[2], pixel[1], pixel[0]);
+}
+
+// What is under the image and the image's own pixels meet off screen: the surface the
+// button paints on receives one opaque copy holding the finished picture, never the
+// steps that leave the transparent colour out.
+TEST_F(ExplorerButtonTest, TheTransparentImageReachesTheSurfaceInOneFinishedCopy) {
+  TBitmap logo;
+  LoadBitmapImage(logo, LogoBmp());
+  auto* banner = AddButton(form_, 8, 8);
+  banner->SetBounds(8, 8, 353, 57);
+  banner->SetEnabled(false);
+  banner->SetOptions(boIconOnly);
+  banner->SetBitmap(logo);
+  banner->SetDisabledBitmap(logo);
+
+  // A metafile records every operation on its surface, in order, as the screen would
+  // receive them.
+  HDC screen = ::GetDC(nullptr);
+  HDC recorder = ::CreateEnhMetaFileA(screen, nullptr, nullptr, nullptr);
+  ::ReleaseDC(nullptr, screen);
+  ASSERT_NE(recorder, nullptr);
+  {
+    TCanvas canvas(recorder);
+    banner->Paint(canvas);
+  }
+  const struct Metafile {
+    HENHMETAFILE handle;
+    ~Metafile() { ::DeleteEnhMetaFile(handle); }
+  } metafile{::CloseEnhMetaFile(recorder)};
+  ASSERT_NE(metafile.handle, nullptr);
+
+  const Drawing drawing = DrawingOf(metafile.handle);
+  std::string types;
+  for (const ENHMETARECORD* record : drawing.drawn) types += " " + std::to_string(record->iType);
+  ASSERT_EQ(drawing.drawn.size(), 1u) << "record types:" << types;
+  ASSERT_EQ(drawing.drawn[0]->iType, static_cast<DWORD>(EMR_BITBLT));
+  const auto& copy = *reinterpret_cast<const EMRBITBLT*>(drawing.drawn[0]);
+  EXPECT_EQ(copy.dwRop, static_cast<DWORD>(SRCCOPY));
+  EXPECT_EQ(copy.xDest, 7);
+  EXPECT_EQ(copy.yDest, 5);
+  EXPECT_EQ(copy.cxDest, 338);
+  EXPECT_EQ(copy.cyDest, 46);
+  ASSERT_GT(copy.cbBitsSrc, 0u);
+  const auto& info = *reinterpret_cast<const BITMAPINFOHEADER*>(reinterpret_cast<const uint8_t*>(&copy) +
+                                                                 copy.offBmiSrc);
+  ASSERT_TRUE(info.biBitCount == 24 || info.biBitCount == 32) << info.biBitCount;
+  // Where the image is transparent the copy holds what was read back from the surface,
+  // which a recording surface does not define: only the image's own pixels are checked.
+  EXPECT_EQ(CopiedPixel(copy, 20, 6), kLogoWhite) << "the copy holds the image";
+  EXPECT_EQ(CopiedPixel(copy, 150, 25), kLogoRed);
 }
 
 TEST_F(ExplorerButtonTest, ADisabledButtonWithoutDisabledImageEmbossesTheBlackPixels) {
