@@ -113,6 +113,45 @@ class TransactionEndToEnd : public InstallerEndToEnd {
            "click Cancel\n" + "window Warning\n" + "click &Yes\n";
   }
 
+  // The damaged copy `program` starts, says so in a box with the product's caption and
+  // ends with exit code 1.
+  void ExpectRefusedAsDamaged(const std::string& program) {
+    const std::string name = fs::path(program).stem().string();
+    RunScript(name, "start \"" + ModuleDirectory() + "\\" + program + "\"\n" +
+                           "window \"Quorvel 2.0 Kavrix\" #32770 \"The setup program is damaged. Download it "
+                           "again.\"\n" +
+                           Shot(name + "-message") + "click OK\n" + "expect-exit 1\n");
+  }
+
+  // Rewrites the backdrop form's data in the program `name` beside the test, changed by
+  // `change`, as a resource editor would: the program stays one the system loads.
+  static void ReplaceFormData(const std::string& name, const std::function<void(Bytes&)>& change) {
+    const std::string path = ModuleDirectory() + "\\" + name;
+    Bytes form;
+    WORD language = 0;
+    {
+      const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+      ASSERT_NE(module, nullptr) << path;
+      ::EnumResourceLanguagesA(
+          module, RT_RCDATA, "TFORM1",
+          [](HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
+            *reinterpret_cast<WORD*>(into) = found;
+            return FALSE;
+          },
+          reinterpret_cast<LONG_PTR>(&language));
+      const HRSRC resource = ::FindResourceA(module, "TFORM1", RT_RCDATA);
+      const auto* data = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, resource)));
+      if (data != nullptr) form.assign(data, data + ::SizeofResource(module, resource));
+      ::FreeLibrary(module);
+    }
+    ASSERT_FALSE(form.empty()) << "no form data in " << path;
+    change(form);
+    const HANDLE update = ::BeginUpdateResourceA(path.c_str(), FALSE);
+    ASSERT_NE(update, nullptr) << path;
+    ASSERT_TRUE(::UpdateResourceA(update, RT_RCDATA, "TFORM1", language, form.data(), static_cast<DWORD>(form.size())));
+    ASSERT_TRUE(::EndUpdateResourceA(update, FALSE));
+  }
+
   // A copy of setup.exe beside it, changed by `damage`.
   static std::string DamagedCopy(const std::string& name, const std::function<void(Bytes&)>& damage) {
     Bytes program = ReadBytes(ModuleDirectory() + "\\setup.exe");
@@ -166,32 +205,37 @@ TEST_F(TransactionEndToEnd, ADamagedSetupProgramSaysSoAndWritesNothing) {
   InstallEarlierVersion();
   const auto before = MachineState();
   const Bytes packed = ReadBytes(KAVRIX_PAYLOAD_ARCHIVE);
-  const std::string flipped = DamagedCopy("setup-flipped.exe", [&](Bytes& program) {
-    // A byte in the middle of the archive's data area, inside the program.
-    const auto at = std::search(program.begin(), program.end(), packed.end() - 64, packed.end());
-    ASSERT_NE(at, program.end());
-    *(at - static_cast<std::ptrdiff_t>(packed.size() / 2)) ^= 0x01;
-  });
-  RunScript("damaged", "start \"" + ModuleDirectory() + "\\" + flipped + "\"\n" +
-                           "window \"Quorvel 2.0 Kavrix\" #32770 \"The setup program is damaged. Download it "
-                           "again.\"\n" +
-                           Shot("damaged-message") + "click OK\n" + "expect-exit 1\n");
+  const auto archiveIn = [&](Bytes& program) {
+    const auto at = std::search(program.begin(), program.end(), packed.begin(), packed.end());
+    if (at == program.end()) throw std::runtime_error("the archive is not in setup.exe");
+    return at;
+  };
+
+  ExpectRefusedAsDamaged(DamagedCopy("setup-flipped.exe", [&](Bytes& program) {
+    // A byte in the middle of the archive's data area.
+    *(archiveIn(program) + static_cast<std::ptrdiff_t>(packed.size() / 2)) ^= 0x01;
+  }));
   EXPECT_EQ(MachineState(), before);
 
-  // Cut inside the archive: the program's last section then lies past the end of the
-  // file, and the system refuses to start it at all.
-  const std::string cut = DamagedCopy("setup-cut.exe", [&](Bytes& program) {
-    const auto at = std::search(program.begin(), program.end(), packed.end() - 64, packed.end());
-    ASSERT_NE(at, program.end());
-    program.resize(static_cast<size_t>(at - program.begin()) - packed.size() / 2);
+  // The record's size says the archive ends half-way; the rest of its bytes then follow
+  // where the form's data goes on.
+  ExpectRefusedAsDamaged(DamagedCopy("setup-short-record.exe", [&](Bytes& program) {
+    const auto at = archiveIn(program);
+    ASSERT_EQ(*(at - 5), 0x04) << "the record's size is not the 32-bit form";
+    const uint32_t half = static_cast<uint32_t>(packed.size() / 2);
+    for (int i = 0; i < 4; ++i) *(at - 4 + i) = static_cast<uint8_t>(half >> (8 * i));
+  }));
+  EXPECT_EQ(MachineState(), before);
+
+  // The form's data itself cut inside the archive, the program otherwise whole: the
+  // system loads it, and the record claims more bytes than there are.
+  const std::string cut = DamagedCopy("setup-cut.exe", [](Bytes&) {});
+  ReplaceFormData(cut, [&](Bytes& form) {
+    const auto at = std::search(form.begin(), form.end(), packed.begin(), packed.end());
+    ASSERT_NE(at, form.end());
+    form.resize(static_cast<size_t>(at - form.begin()) + packed.size() / 2);
   });
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::string commandLine = "\"" + ModuleDirectory() + "\\" + cut + "\"";
-  EXPECT_FALSE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                &info));
-  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+  ExpectRefusedAsDamaged(cut);
   EXPECT_EQ(MachineState(), before);
 }
 
