@@ -19,30 +19,9 @@ using testing::ReadTextFile;
 using testing::TempDirectory;
 using testing::WriteTextFile;
 
-// Every value below `path`, as "sub\key|name" = "type:bytes", and every key.
-void ReadKey(HKEY root, const std::string& path, const std::string& prefix, std::map<std::string, std::string>& into) {
-  UniqueRegKey key;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
-  into[prefix] = "<key>";
-  char name[256];
-  BYTE data[1024];
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = sizeof name;
-    DWORD dataLength = sizeof data;
-    DWORD type = 0;
-    if (::RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-    into[prefix + "|" + name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataLength);
-  }
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = sizeof name;
-    if (::RegEnumKeyExA(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    ReadKey(root, path + "\\" + name, prefix + "\\" + name, into);
-  }
-}
-
 std::map<std::string, std::string> KeyContents(HKEY root, const std::string& path) {
   std::map<std::string, std::string> contents;
-  ReadKey(root, path, "", contents);
+  testing::AddRegistryTree(root, path, contents);
   return contents;
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "EndToEndFixture.h"
+#include "SystemTestSupport.h"
 
 namespace kavrix::e2e {
 namespace {
@@ -42,31 +43,6 @@ void AddTree(const std::string& folder, std::map<std::string, std::string>& stat
     state[path] = std::string(bytes.begin(), bytes.end()) + "|attributes " +
                   std::to_string(::GetFileAttributesA(path.c_str()));
   }
-}
-
-// Every value of `key` and its sub-keys, as "key|name" = "type|data".
-void AddKey(HKEY root, const std::string& key, std::map<std::string, std::string>& state) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-  state[key] = "<key>";
-  char name[16384];
-  BYTE data[4096];
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = sizeof name;
-    DWORD dataLength = sizeof data;
-    DWORD type = 0;
-    if (::RegEnumValueA(opened, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-    state[key + "|" + std::string(name, nameLength)] =
-        std::to_string(type) + "|" + std::string(reinterpret_cast<char*>(data), dataLength);
-  }
-  std::vector<std::string> subKeys;
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = 256;
-    if (::RegEnumKeyExA(opened, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    subKeys.emplace_back(name, nameLength);
-  }
-  ::RegCloseKey(opened);
-  for (const std::string& subKey : subKeys) AddKey(root, key + "\\" + subKey, state);
 }
 
 using MachineStateMap = std::map<std::string, std::string>;
@@ -211,10 +187,10 @@ class TransactionEndToEnd : public InstallerEndToEnd {
     MachineStateMap state;
     AddTree(installedIn, state);
     AddTree(Programs() + "\\Quorvel 2.0", state);
-    AddKey(HKEY_LOCAL_MACHINE, "Software\\Veddal", state);
-    AddKey(HKEY_LOCAL_MACHINE, kUninstallKey, state);
-    AddKey(HKEY_CLASSES_ROOT, "htmlfile\\shell", state);
-    AddKey(HKEY_CLASSES_ROOT, kOpenWithList, state);
+    testing::AddRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Veddal", state);
+    testing::AddRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey, state);
+    testing::AddRegistryTree(HKEY_CLASSES_ROOT, "htmlfile\\shell", state);
+    testing::AddRegistryTree(HKEY_CLASSES_ROOT, kOpenWithList, state);
     state["temporary archive exists"] = fs::exists(TemporaryArchive()) ? "yes" : "no";
     return state;
   }

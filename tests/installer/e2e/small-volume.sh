@@ -16,7 +16,8 @@ link=$prefix/dosdevices/$letter
 
 release() {
   rm -f "$link"
-  if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" || exit 1; fi
+  # A Wine process of the session may still hold something open there: detach it then.
+  if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || umount -l "$dir" || exit 1; fi
   [ ! -d "$dir" ] || rmdir "$dir"
 }
 
