@@ -3,6 +3,7 @@
 // value for value what it was before, or, for an upgrade, the new installation whole.
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -82,11 +83,14 @@ std::vector<PayloadEntry> PayloadEntries() {
   return entries;
 }
 
-// The drive small-volume.sh made for the suite, when there is one and it is small.
+// The drive small-volume.sh made for the suite, when there is one, the system lists it
+// (the directory dialog offers only those) and it is small.
 std::optional<std::string> SmallVolume() {
   const char* drive = std::getenv("KAVRIX_SMALL_VOLUME");
   ULARGE_INTEGER total{};
-  if (drive == nullptr || !::GetDiskFreeSpaceExA((std::string(drive) + "\\").c_str(), nullptr, &total, nullptr) ||
+  if (drive == nullptr || !std::isalpha(static_cast<unsigned char>(drive[0])) ||
+      !(::GetLogicalDrives() & (1u << (std::toupper(static_cast<unsigned char>(drive[0])) - 'A'))) ||
+      !::GetDiskFreeSpaceExA((std::string(drive) + "\\").c_str(), nullptr, &total, nullptr) ||
       total.QuadPart > 64u << 20) {
     return std::nullopt;
   }
@@ -106,8 +110,9 @@ uint64_t ClusterSize(const std::string& root) {
 }
 
 // Starts `program` outside Wine's process tree, through the system's shell, with the
-// size of every file it writes limited to `limit` bytes: a write beyond fails (EFBIG)
-// instead of ending the program. Its exit code goes to `exitCodeFile`. Wine starts a
+// size of every file it writes limited to `limit` bytes: a write beyond fails (EFBIG,
+// which Wine reports as ERROR_GEN_FAILURE; a full volume gives ERROR_DISK_FULL) instead
+// of ending the program. Its exit code goes to `exitCodeFile`. Wine starts a
 // Unix program without giving back a handle, hence the file.
 void StartUnderFileSizeLimit(const std::string& program, uint64_t limit, const std::string& exitCodeFile) {
   using UnixFileName = char*(CDECL*)(LPCWSTR);

@@ -33,9 +33,13 @@ case $action in
       exit 0
     fi
     ln -s "$dir" "$link" || { release; exit 1; }
+    # A session that runs already keeps the drive list it started with; the next program
+    # starts one that lists the new drive.
+    "$wine_run" --end-session "$build_dir"
     echo "small-volume: $size tmpfs at $dir is drive $letter of $prefix"
     ;;
   unmount)
+    "$wine_run" --end-session "$build_dir"
     release
     ;;
   *)
