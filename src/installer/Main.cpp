@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "foundation/ComponentStream.h"
 #include "foundation/ErrorBox.h"
 #include "installer/PayloadCheck.h"
 #include "installer/Product.h"
@@ -23,9 +24,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     TApplication application;
     application.SetTitle(kApplicationTitle);
-    application.CreateForm(Form1);
-    // Before the splash and before anything is written: a damaged download installs nothing.
-    if (!Form1->PayloadIntact()) {
+    // Before the splash and before anything is written: a damaged download installs
+    // nothing. One cut short can leave form data that does not even read.
+    bool intact = false;
+    try {
+      application.CreateForm(Form1);
+      intact = Form1->PayloadIntact();
+    } catch (const EReadError&) {
+    }
+    if (!intact) {
       ShowErrorBox(kDamagedSetupMessage, kApplicationTitle);
       return 1;
     }

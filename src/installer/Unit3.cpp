@@ -327,7 +327,8 @@ void TForm3::InstallationSequence() {
     DeleteOldFiles();
     RunInstallation();
   } catch (...) {
-    transaction.Rollback();
+    const std::vector<std::string> notRestored = transaction.Rollback();
+    if (!notRestored.empty()) RaiseNotUndone(std::current_exception(), notRestored);
     throw;
   }
   transaction.Commit();

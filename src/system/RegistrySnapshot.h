@@ -21,6 +21,8 @@ class TRegistrySnapshot {
   // sub-key written again, or, for a key that did not exist, the first missing level is
   // deleted with all below it. Best effort: false when a step was refused.
   bool Restore() const;
+  // The key's path below its root.
+  const std::string& Path() const noexcept { return path_; }
 
  private:
   struct Key {

@@ -218,6 +218,30 @@ ErrorBoxCapture::ErrorBoxCapture()
 
 ErrorBoxCapture::~ErrorBoxCapture() { SetErrorBoxHook(std::move(previous_)); }
 
+void AddRegistryTree(HKEY root, const std::string& key, std::map<std::string, std::string>& into) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+  into[key] = "<key>";
+  char name[16384];
+  BYTE data[4096];
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = sizeof name;
+    DWORD dataLength = sizeof data;
+    DWORD type = 0;
+    if (::RegEnumValueA(opened, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
+    into[key + "|" + std::string(name, nameLength)] =
+        std::to_string(type) + "|" + std::string(reinterpret_cast<char*>(data), dataLength);
+  }
+  std::vector<std::string> subKeys;
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = 256;
+    if (::RegEnumKeyExA(opened, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subKeys.emplace_back(name, nameLength);
+  }
+  ::RegCloseKey(opened);
+  for (const std::string& subKey : subKeys) AddRegistryTree(root, key + "\\" + subKey, into);
+}
+
 }  // namespace kavrix::testing
 
 namespace {

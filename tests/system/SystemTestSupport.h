@@ -72,6 +72,10 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadTextFile(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
+
+// Adds `key` of `root` and every key and value below it to `into`, as "key" = "<key>"
+// and "key|name" = "type|data": a registry tree to compare before and after a change.
+void AddRegistryTree(HKEY root, const std::string& key, std::map<std::string, std::string>& into);
 // The folder of this test program, where the test child program is built too.
 std::string ProgramDirectory();
 

@@ -46,13 +46,18 @@ std::optional<std::vector<uint8_t>> ReadAll(const std::string& path) {
   return bytes;
 }
 
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+bool WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   const UniqueHandle file(
       ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  if (file && !bytes.empty()) ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return file && (bytes.empty() || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                &written, nullptr) &&
+                                    written == bytes.size()));
 }
+
+// Whether no file is left at `path`.
+bool RemoveAnyFile(const std::string& path) { return DeleteAnyFile(path) || !FileExists(path); }
 
 }  // namespace
 
@@ -139,24 +144,42 @@ void TInstallTransaction::RemoveBackupFolder() noexcept {
   }
 }
 
-void TInstallTransaction::Rollback() noexcept {
+std::vector<std::string> TInstallTransaction::Rollback() noexcept {
   finished_ = true;
-  for (auto key = keys_.rbegin(); key != keys_.rend(); ++key) key->Restore();
+  std::vector<std::string> notRestored;
+  for (auto key = keys_.rbegin(); key != keys_.rend(); ++key) {
+    if (!key->Restore()) notRestored.push_back("the registry key " + key->Path());
+  }
   for (auto file = copied_.rbegin(); file != copied_.rend(); ++file) {
-    if (file->bytes) {
-      WriteAll(file->path, *file->bytes);
-    } else {
-      DeleteAnyFile(file->path);
+    if (!(file->bytes ? WriteAll(file->path, *file->bytes) : RemoveAnyFile(file->path))) {
+      notRestored.push_back(file->path);
     }
   }
   for (auto file = moved_.rbegin(); file != moved_.rend(); ++file) {
-    DeleteAnyFile(file->path);
-    if (!file->backup.empty()) ::MoveFileA(file->backup.c_str(), file->path.c_str());
+    const bool restored =
+        RemoveAnyFile(file->path) && (file->backup.empty() || ::MoveFileA(file->backup.c_str(), file->path.c_str()));
+    if (!restored) {
+      notRestored.push_back(file->backup.empty() ? file->path : file->path + " (kept as " + file->backup + ")");
+    }
   }
   ::RemoveDirectoryA(backupFolder_.c_str());
   for (auto directory = newDirectories_.rbegin(); directory != newDirectories_.rend(); ++directory) {
-    ::RemoveDirectoryA(directory->c_str());
+    if (!::RemoveDirectoryA(directory->c_str()) && DirectoryExists(*directory)) notRestored.push_back(*directory);
   }
+  return notRestored;
+}
+
+void RaiseNotUndone(const std::exception_ptr& failure, const std::vector<std::string>& notRestored) {
+  std::string message = "The installation failed.";
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+  }
+  message += "\r\n\r\nThese could not be put back as they were:";
+  for (const std::string& item : notRestored) message += "\r\n" + item;
+  throw Exception(message);
 }
 
 }  // namespace kavrix

@@ -8,6 +8,7 @@
 // and removes what is new; Commit drops the backup.
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <set>
@@ -42,9 +43,10 @@ class TInstallTransaction {
 
   // The installation is complete: the backup folder and what it holds are deleted.
   void Commit() noexcept;
-  // Everything noted is put back, the newest first; what cannot be restored is left
-  // and the rest still restored.
-  void Rollback() noexcept;
+  // Everything noted is put back, the newest first. What cannot be put back is left as
+  // it is, a replaced file in the backup folder, and the rest still restored; the result
+  // names each of them, and is empty when everything was.
+  std::vector<std::string> Rollback() noexcept;
 
  private:
   struct MovedFile {
@@ -71,5 +73,9 @@ class TInstallTransaction {
   std::vector<std::string> newDirectories_;  // parents before children
   std::set<std::string> knownDirectories_;   // looked at already
 };
+
+// Raises an Exception with the message of `failure` followed by what a rollback could
+// not put back: the user must not take the machine for what it was before.
+[[noreturn]] void RaiseNotUndone(const std::exception_ptr& failure, const std::vector<std::string>& notRestored);
 
 }  // namespace kavrix

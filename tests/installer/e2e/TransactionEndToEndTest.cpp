@@ -3,10 +3,15 @@
 // value for value what it was before, or, for an upgrade, the new installation whole.
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include "EndToEndFixture.h"
+#include "SystemTestSupport.h"
 
 namespace kavrix::e2e {
 namespace {
@@ -41,48 +46,127 @@ void AddTree(const std::string& folder, std::map<std::string, std::string>& stat
   }
 }
 
-// Every value of `key` and its sub-keys, as "key|name" = "type|data".
-void AddKey(HKEY root, const std::string& key, std::map<std::string, std::string>& state) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-  state[key] = "<key>";
-  char name[16384];
-  BYTE data[4096];
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = sizeof name;
-    DWORD dataLength = sizeof data;
-    DWORD type = 0;
-    if (::RegEnumValueA(opened, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-    state[key + "|" + std::string(name, nameLength)] =
-        std::to_string(type) + "|" + std::string(reinterpret_cast<char*>(data), dataLength);
+using MachineStateMap = std::map<std::string, std::string>;
+
+// What differs between two machine states, named entry by entry: the whole state would
+// bury it in file contents.
+void ExpectSameState(const MachineStateMap& after, const MachineStateMap& before) {
+  const auto describe = [](const MachineStateMap& state, const std::string& key) {
+    const auto found = state.find(key);
+    if (found == state.end()) return std::string("(missing)");
+    return found->second.size() <= 80 ? found->second : std::to_string(found->second.size()) + " bytes";
+  };
+  MachineStateMap all = before;
+  all.insert(after.begin(), after.end());
+  for (const auto& [key, ignored] : all) {
+    const auto was = before.find(key);
+    const auto is = after.find(key);
+    if (was != before.end() && is != after.end() && was->second == is->second) continue;
+    ADD_FAILURE() << key << ": before " << describe(before, key) << ", after " << describe(after, key);
   }
-  std::vector<std::string> subKeys;
-  for (DWORD index = 0;; ++index) {
-    DWORD nameLength = 256;
-    if (::RegEnumKeyExA(opened, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    subKeys.emplace_back(name, nameLength);
+}
+
+struct PayloadEntry {
+  std::string name;
+  uint64_t size;
+};
+
+// The payload's entries in the order they are extracted.
+std::vector<PayloadEntry> PayloadEntries() {
+  TLZHBatch archive;
+  archive.SetArchiveFileName(KAVRIX_PAYLOAD_ARCHIVE);
+  std::vector<PayloadEntry> entries;
+  for (int i = 0; i < archive.Contents().Count(); ++i) {
+    const std::string& line = archive.Contents().Strings(i);
+    entries.push_back({GetField(line, '\t', 1), std::stoull(GetField(line, '\t', 2))});
   }
-  ::RegCloseKey(opened);
-  for (const std::string& subKey : subKeys) AddKey(root, key + "\\" + subKey, state);
+  return entries;
+}
+
+// The drive small-volume.sh made for the suite, when there is one, the system lists it
+// (the directory dialog offers only those) and it is small.
+std::optional<std::string> SmallVolume() {
+  const char* drive = std::getenv("KAVRIX_SMALL_VOLUME");
+  ULARGE_INTEGER total{};
+  if (drive == nullptr || !std::isalpha(static_cast<unsigned char>(drive[0])) ||
+      !(::GetLogicalDrives() & (1u << (std::toupper(static_cast<unsigned char>(drive[0])) - 'A'))) ||
+      !::GetDiskFreeSpaceExA((std::string(drive) + "\\").c_str(), nullptr, &total, nullptr) ||
+      total.QuadPart > 64u << 20) {
+    return std::nullopt;
+  }
+  return std::string(drive);
+}
+
+uint64_t FreeBytes(const std::string& root) {
+  ULARGE_INTEGER free{};
+  ::GetDiskFreeSpaceExA(root.c_str(), &free, nullptr, nullptr);
+  return free.QuadPart;
+}
+
+uint64_t ClusterSize(const std::string& root) {
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  ::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+  return uint64_t{sectorsPerCluster} * bytesPerSector;
+}
+
+// Starts `program` outside Wine's process tree, through the system's shell, with the
+// size of every file it writes limited to `limit` bytes: a write beyond fails (EFBIG,
+// which Wine reports as ERROR_GEN_FAILURE; a full volume gives ERROR_DISK_FULL) instead
+// of ending the program. Its exit code goes to `exitCodeFile`. Wine starts a
+// Unix program without giving back a handle, hence the file.
+void StartUnderFileSizeLimit(const std::string& program, uint64_t limit, const std::string& exitCodeFile) {
+  using UnixFileName = char*(CDECL*)(LPCWSTR);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(unixFileName, nullptr) << "not under Wine";
+  const auto unixPath = [&](const std::string& path) {
+    char* name = unixFileName(fs::path(path).wstring().c_str());
+    const std::string text = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return text;
+  };
+  // The loader of this process' kind, which Wine does not pass on to Unix programs.
+  const char* loader = std::getenv("WINELOADER");
+  std::string commandLine = "/bin/sh -c \"exec >/dev/null 2>&1; trap '' XFSZ; prlimit --fsize=" +
+                            std::to_string(limit) + " '" + (loader ? loader : "wine") + "' '" + unixPath(program) +
+                            "'; echo $? >'" + unixPath(exitCodeFile) + "'\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &info));
+}
+
+std::optional<int> AwaitExitCode(const std::string& exitCodeFile) {
+  for (int i = 0; i < 600 && !fs::exists(exitCodeFile); ++i) ::Sleep(100);
+  ::Sleep(100);  // written, and closed
+  int code = -1;
+  if (!(std::ifstream(exitCodeFile) >> code)) return std::nullopt;
+  return code;
 }
 
 class TransactionEndToEnd : public InstallerEndToEnd {
  protected:
   void TearDown() override {
+    EndProcesses("setup.exe");  // started outside the driver, which ends only its own
     // Read-only files cannot be deleted.
-    for (const std::string& path : {TemporaryArchive(), DefaultDestination() + "\\quorvel.exe"}) {
+    for (const std::string& path : {TemporaryArchive(), destination_ + "\\quorvel.exe"}) {
       ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    if (volume_) {
+      std::error_code ignored;
+      for (const auto& entry : fs::directory_iterator(*volume_ + "\\", ignored)) fs::remove_all(entry.path(), ignored);
     }
     InstallerEndToEnd::TearDown();
   }
 
-  // The earlier version: a whole installation with both options, whose readme then
-  // differs from the new one and whose program is read-only.
+  // The earlier version in destination_: a whole installation with both options, whose
+  // readme then differs from the new one and whose program is read-only.
   void InstallEarlierVersion() {
-    Drive("earlier", std::string(kWizard) + kNext + kNext + kNext + kNext + "expect-visible \"&Finish\" yes\n" +
-                         "click \"&Finish\"\n");
-    std::ofstream(DefaultDestination() + "\\readme.txt", std::ios::trunc) << kOldReadme;
-    ::SetFileAttributesA((DefaultDestination() + "\\quorvel.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    Drive("earlier", std::string(kWizard) + kNext + kNext + ChooseDestination() + kNext + kNext +
+                         "expect-visible \"&Finish\" yes\n" + "click \"&Finish\"\n");
+    std::ofstream(destination_ + "\\readme.txt", std::ios::trunc) << kOldReadme;
+    ::SetFileAttributesA((destination_ + "\\quorvel.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     // A value of the earlier version that the new one does not write.
     HKEY key = nullptr;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Veddal\\Quorvel 2.0", 0, KEY_WRITE, &key),
@@ -91,26 +175,79 @@ class TransactionEndToEnd : public InstallerEndToEnd {
     ::RegCloseKey(key);
   }
 
-  // What an installation may change: the destination, the shortcuts, the registry keys
-  // and the temporary archive.
-  static std::map<std::string, std::string> MachineState() {
-    std::map<std::string, std::string> state;
-    AddTree(ProgramFiles() + "\\Quorvel 2.0", state);
+  // On the destination page: Browse to destination_, a folder directly below a drive's
+  // root, unless it is the default.
+  std::string ChooseDestination() const {
+    if (destination_ == DefaultDestination()) return "";
+    const fs::path path(destination_);
+    const std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(destination_[0]))));
+    return "click \"&Browse...\"\n" "window Directory...\n" "combo-select 0 " + drive + ":\n" +
+           "listbox-select 0 " + ScriptWord(path.filename().string()) + "\n" + "click OK\n" + kWizard;
+  }
+
+  // What an installation may change: the files below `installedIn` (the destination
+  // folder or the volume that holds it), the shortcuts, the registry keys and the
+  // temporary archive.
+  static MachineStateMap MachineState(const std::string& installedIn = DefaultDestination()) {
+    MachineStateMap state;
+    AddTree(installedIn, state);
     AddTree(Programs() + "\\Quorvel 2.0", state);
-    AddKey(HKEY_LOCAL_MACHINE, "Software\\Veddal", state);
-    AddKey(HKEY_LOCAL_MACHINE, kUninstallKey, state);
-    AddKey(HKEY_CLASSES_ROOT, "htmlfile\\shell", state);
-    AddKey(HKEY_CLASSES_ROOT, kOpenWithList, state);
+    testing::AddRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Veddal", state);
+    testing::AddRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey, state);
+    testing::AddRegistryTree(HKEY_CLASSES_ROOT, "htmlfile\\shell", state);
+    testing::AddRegistryTree(HKEY_CLASSES_ROOT, kOpenWithList, state);
     state["temporary archive exists"] = fs::exists(TemporaryArchive()) ? "yes" : "no";
     return state;
   }
 
-  // From the welcome page through Next on the options page to the failure's box, then
-  // Cancel as the only way out.
-  std::string FailingInstallation(const std::string& name) const {
-    return std::string(kWizard) + kNext + kNext + kNext + kNext + kErrorBox + Shot(name + "-message") +
-           "click OK\n" + kWizard + "expect-enabled \"&Next >\" no\n" + "expect-enabled \"< &Back\" no\n" +
-           "click Cancel\n" + "window Warning\n" + "click &Yes\n";
+  // From the welcome page through Next on the options page, installing into
+  // destination_, to the failure's box (with `message`, when given), then Cancel as the
+  // only way out.
+  std::string FailingInstallation(const std::string& name, const std::string& message = "") const {
+    const std::string box =
+        message.empty() ? std::string(kErrorBox) : "window \"Quorvel 2.0 Kavrix\" #32770 " + ScriptWord(message) + "\n";
+    return std::string(kWizard) + kNext + kNext + ChooseDestination() + kNext + kNext + box +
+           Shot(name + "-message") + "click OK\n" + kWizard + "expect-enabled \"&Next >\" no\n" +
+           "expect-enabled \"< &Back\" no\n" + "click Cancel\n" + "window Warning\n" + "click &Yes\n";
+  }
+
+  // The damaged copy `program` starts, says so in a box with the product's caption and
+  // ends with exit code 1.
+  void ExpectRefusedAsDamaged(const std::string& program) {
+    const std::string name = fs::path(program).stem().string();
+    RunScript(name, "start \"" + ModuleDirectory() + "\\" + program + "\"\n" +
+                           "window \"Quorvel 2.0 Kavrix\" #32770 \"The setup program is damaged. Download it "
+                           "again.\"\n" +
+                           Shot(name + "-message") + "click OK\n" + "expect-exit 1\n");
+  }
+
+  // Rewrites the backdrop form's data in the program `name` beside the test, changed by
+  // `change`, as a resource editor would: the program stays one the system loads.
+  static void ReplaceFormData(const std::string& name, const std::function<void(Bytes&)>& change) {
+    const std::string path = ModuleDirectory() + "\\" + name;
+    Bytes form;
+    WORD language = 0;
+    {
+      const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+      ASSERT_NE(module, nullptr) << path;
+      ::EnumResourceLanguagesA(
+          module, RT_RCDATA, "TFORM1",
+          [](HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
+            *reinterpret_cast<WORD*>(into) = found;
+            return FALSE;
+          },
+          reinterpret_cast<LONG_PTR>(&language));
+      const HRSRC resource = ::FindResourceA(module, "TFORM1", RT_RCDATA);
+      const auto* data = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, resource)));
+      if (data != nullptr) form.assign(data, data + ::SizeofResource(module, resource));
+      ::FreeLibrary(module);
+    }
+    ASSERT_FALSE(form.empty()) << "no form data in " << path;
+    change(form);
+    const HANDLE update = ::BeginUpdateResourceA(path.c_str(), FALSE);
+    ASSERT_NE(update, nullptr) << path;
+    ASSERT_TRUE(::UpdateResourceA(update, RT_RCDATA, "TFORM1", language, form.data(), static_cast<DWORD>(form.size())));
+    ASSERT_TRUE(::EndUpdateResourceA(update, FALSE));
   }
 
   // A copy of setup.exe beside it, changed by `damage`.
@@ -120,6 +257,9 @@ class TransactionEndToEnd : public InstallerEndToEnd {
     WriteBytes(ModuleDirectory() + "\\" + name, program);
     return name;
   }
+
+  std::string destination_ = DefaultDestination();
+  std::optional<std::string> volume_;  // a drive made for the test, emptied afterwards
 };
 
 TEST_F(TransactionEndToEnd, ASecondInstallationUpgradesTheFirstAndLeavesNoBackup) {
@@ -147,7 +287,7 @@ TEST_F(TransactionEndToEnd, ATargetHeldOpenByAnotherProgramLeavesTheEarlierInsta
     ASSERT_TRUE(file) << held;
     Drive("held-open", FailingInstallation("held-open"));
   }
-  EXPECT_EQ(MachineState(), before);
+  ExpectSameState(MachineState(), before);
   ExpectWindowOf("\"" + DefaultDestination() + "\\quorvel.exe\"", "Untitled - Quorvel 2.0");
 }
 
@@ -159,40 +299,101 @@ TEST_F(TransactionEndToEnd, AShortcutThatCannotBeWrittenRestoresTheFilesToo) {
   fs::create_directory(shortcut);
   const auto before = MachineState();
   Drive("shortcut-failure", FailingInstallation("shortcut-failure"));
-  EXPECT_EQ(MachineState(), before);
+  ExpectSameState(MachineState(), before);
 }
 
 TEST_F(TransactionEndToEnd, ADamagedSetupProgramSaysSoAndWritesNothing) {
   InstallEarlierVersion();
   const auto before = MachineState();
   const Bytes packed = ReadBytes(KAVRIX_PAYLOAD_ARCHIVE);
-  const std::string flipped = DamagedCopy("setup-flipped.exe", [&](Bytes& program) {
-    // A byte in the middle of the archive's data area, inside the program.
-    const auto at = std::search(program.begin(), program.end(), packed.end() - 64, packed.end());
-    ASSERT_NE(at, program.end());
-    *(at - static_cast<std::ptrdiff_t>(packed.size() / 2)) ^= 0x01;
-  });
-  RunScript("damaged", "start \"" + ModuleDirectory() + "\\" + flipped + "\"\n" +
-                           "window \"Quorvel 2.0 Kavrix\" #32770 \"The setup program is damaged. Download it "
-                           "again.\"\n" +
-                           Shot("damaged-message") + "click OK\n" + "expect-exit 1\n");
-  EXPECT_EQ(MachineState(), before);
+  const auto archiveIn = [&](Bytes& program) {
+    const auto at = std::search(program.begin(), program.end(), packed.begin(), packed.end());
+    if (at == program.end()) throw std::runtime_error("the archive is not in setup.exe");
+    return at;
+  };
 
-  // Cut inside the archive: the program's last section then lies past the end of the
-  // file, and the system refuses to start it at all.
-  const std::string cut = DamagedCopy("setup-cut.exe", [&](Bytes& program) {
-    const auto at = std::search(program.begin(), program.end(), packed.end() - 64, packed.end());
-    ASSERT_NE(at, program.end());
-    program.resize(static_cast<size_t>(at - program.begin()) - packed.size() / 2);
+  ExpectRefusedAsDamaged(DamagedCopy("setup-flipped.exe", [&](Bytes& program) {
+    // A byte in the middle of the archive's data area.
+    *(archiveIn(program) + static_cast<std::ptrdiff_t>(packed.size() / 2)) ^= 0x01;
+  }));
+  ExpectSameState(MachineState(), before);
+
+  // The record's size says the archive ends half-way; the rest of its bytes then follow
+  // where the form's data goes on.
+  ExpectRefusedAsDamaged(DamagedCopy("setup-short-record.exe", [&](Bytes& program) {
+    const auto at = archiveIn(program);
+    ASSERT_EQ(*(at - 5), 0x04) << "the record's size is not the 32-bit form";
+    const uint32_t half = static_cast<uint32_t>(packed.size() / 2);
+    for (int i = 0; i < 4; ++i) *(at - 4 + i) = static_cast<uint8_t>(half >> (8 * i));
+  }));
+  ExpectSameState(MachineState(), before);
+
+  // The form's data itself cut inside the archive, the program otherwise whole: the
+  // system loads it, and the record claims more bytes than there are.
+  const std::string cut = DamagedCopy("setup-cut.exe", [](Bytes&) {});
+  ReplaceFormData(cut, [&](Bytes& form) {
+    const auto at = std::search(form.begin(), form.end(), packed.begin(), packed.end());
+    ASSERT_NE(at, form.end());
+    form.resize(static_cast<size_t>(at - form.begin()) + packed.size() / 2);
   });
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::string commandLine = "\"" + ModuleDirectory() + "\\" + cut + "\"";
-  EXPECT_FALSE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                &info));
-  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-  EXPECT_EQ(MachineState(), before);
+  ExpectRefusedAsDamaged(cut);
+  ExpectSameState(MachineState(), before);
+}
+
+// The upgrade runs out of room part-way through an entry, after the entries before it
+// have replaced the earlier version's files: on a small volume made for the suite when
+// there is one, else under a limit on the size of the files setup.exe writes.
+TEST_F(TransactionEndToEnd, AVolumeThatRunsFullDuringExtractionLeavesTheEarlierInstallationAsItWas) {
+  const std::vector<PayloadEntry> entries = PayloadEntries();
+  ASSERT_GE(entries.size(), 2u);
+  volume_ = SmallVolume();
+  std::string installedIn = DefaultDestination();
+  std::string failing;
+  uint64_t sizeLimit = 0;
+  if (volume_) {
+    std::cout << "[ room     ] the destination is on a small volume, drive " << *volume_ << std::endl;
+    installedIn = *volume_ + "\\";
+    destination_ = installedIn + "Quorvel 2.0";
+    ASSERT_TRUE(fs::create_directory(destination_));
+    InstallEarlierVersion();
+    // Room for every entry but the last, and half of that one.
+    const uint64_t cluster = ClusterSize(installedIn);
+    ASSERT_GT(cluster, 0u);
+    uint64_t room = entries.back().size / 2;
+    for (size_t i = 0; i + 1 < entries.size(); ++i) room += (entries[i].size + cluster - 1) / cluster * cluster;
+    const uint64_t free = FreeBytes(installedIn);
+    ASSERT_GT(free, room + cluster) << "the volume is too small for the product";
+    WriteBytes(installedIn + "ballast", Bytes((free - room + cluster - 1) / cluster * cluster, 0x5A));
+    ASSERT_LE(FreeBytes(installedIn), room);
+    failing = entries.back().name;
+  } else {
+    std::cout << "[ room     ] no small volume (see small-volume.sh): setup.exe runs under a file-size limit"
+              << std::endl;
+    InstallEarlierVersion();
+    // The temporary archive must still be written whole.
+    const uint64_t limit = fs::file_size(KAVRIX_PAYLOAD_ARCHIVE);
+    const auto larger = std::find_if(entries.begin(), entries.end(), [&](const PayloadEntry& e) { return e.size > limit; });
+    ASSERT_NE(larger, entries.end()) << "no entry is larger than the archive, which a file-size limit must let through";
+    failing = larger->name;
+    sizeLimit = limit;
+  }
+  const auto before = MachineState(installedIn);
+  const std::string steps = FailingInstallation("full-volume", "Cannot write to file " + destination_ + "\\" + failing);
+  if (volume_) {
+    Drive("full-volume", steps);
+  } else {
+    const std::string exitCodeFile = artifacts_ + "\\full-volume.exit";
+    fs::remove(exitCodeFile);
+    StartUnderFileSizeLimit(ModuleDirectory() + "\\setup.exe", sizeLimit, exitCodeFile);
+    RunScript("full-volume", steps);
+    EXPECT_EQ(AwaitExitCode(exitCodeFile), 0);
+  }
+  ExpectSameState(MachineState(installedIn), before);
+  for (const auto& entry : fs::recursive_directory_iterator(installedIn)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_NE(name, TLZHBatch::kScratchFileName) << entry.path();
+    EXPECT_NE(name, "~kavrix-backup") << entry.path();
+  }
 }
 
 TEST_F(TransactionEndToEnd, AStaleReadOnlyTemporaryArchiveIsAnErrorNotAPayload) {
