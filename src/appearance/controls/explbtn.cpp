@@ -81,25 +81,6 @@ void ProcessPendingMessages() {
 
 }  // namespace
 
-std::string StripAccelerators(const std::string& caption) {
-  std::string result;
-  result.reserve(caption.size());
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" keeps one, "&x" keeps x
-    result += caption[i];
-  }
-  return result;
-}
-
-char AcceleratorOf(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return caption[i + 1];
-    ++i;
-  }
-  return 0;
-}
-
 bool StrictlyInside(const TRect& bounds, TPoint point) noexcept {
   return bounds.Left < point.X && point.X < bounds.Right && bounds.Top < point.Y && point.Y < bounds.Bottom;
 }
