@@ -404,6 +404,32 @@ TEST_F(ControlsTest, BitBtnShowsTheGlyphHalfOfItsState) {
   EXPECT_EQ(pixel(29 + 8, 4 + 8), ColorToRGB(clBlue)) << "the second half when disabled";
 }
 
+TEST_F(ControlsTest, BitBtnEnlargesItsGlyphPixelForPixelWithTheDisplay) {
+  Bare bare;
+  auto* button = Place<TBitBtn>(bare.form, 10, 10, 75, 25);
+  TBitmap& glyph = button->Glyph();
+  glyph.SetSize(16, 16);
+  constexpr TColor kMagenta = 0xFF00FF;  // the bottom-left colour: transparent
+  glyph.Canvas().SetBrushColor(kMagenta);
+  glyph.Canvas().FillRect({0, 0, 16, 16});
+  glyph.Canvas().SetBrushColor(kGreen);
+  glyph.Canvas().FillRect({4, 4, 12, 12});
+  button->ChangeScale(192, kDesignDpi);
+  ASSERT_EQ(button->BoundsRect(), (TRect{20, 20, 170, 70}));
+  bare.Show();
+  const auto pixel = [&](int x, int y) {
+    button->Repaint();
+    HDC dc = ::GetDC(button->Handle());
+    const COLORREF color = ::GetPixel(dc, x, y);
+    ::ReleaseDC(button->Handle(), dc);
+    return color;
+  };
+  // The 32-pixel glyph is centred in the 150 × 50 button: its left edge at 59, top at 9;
+  // the green square covers 8..23 of it, the rest shows the face.
+  for (const int at : {8, 15, 23}) EXPECT_EQ(pixel(59 + at, 9 + at), ColorToRGB(kGreen)) << at;
+  for (const int at : {7, 24}) EXPECT_EQ(pixel(59 + at, 9 + 16), ColorToRGB(clBtnFace)) << at;
+}
+
 TEST_F(ControlsTest, DisabledSpeedButtonIsARaisedFrameAndGroupsKeepOneDown) {
   Bare bare(clWhite);
   auto* frame = Place<TSpeedButton>(bare.form, 1, 1, 248, 76);

@@ -1,6 +1,7 @@
 #include "appearance/controls/Cianimat.h"
 
 #include "appearance/controls/PixelTransfer.h"
+#include "appearance/render/PixelScale.h"
 #include "toolkit/FormResource.h"
 
 namespace kavrix {
@@ -53,10 +54,27 @@ void TciAnimated::SetTransparentColor(int value) {
   Invalidate();
 }
 
+void TciAnimated::SetPixelsPerInch(int dpi) {
+  if (dpi <= 0 || dpi == pixelsPerInch_) return;
+  pixelsPerInch_ = dpi;
+  Invalidate();
+}
+
+void TciAnimated::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  SetPixelsPerInch(toDpi);
+}
+
 void TciAnimated::Paint(TCanvas& canvas) {
   if (Width() <= 0 || Height() <= 0) return;
+  PixelBuffer strip = ReadPixels(bitMap_);
+  if (pixelsPerInch_ != kDesignDpi && !strip.IsEmpty()) {
+    // Resampled at each paint: a few thousand pixels, against keeping a copy in step
+    // with every change of strip, frame count and size.
+    strip = ResampleFrames(strip, FrameCount(), Width(), Height());
+  }
   PixelBuffer frame(Width(), Height(), clWhite);
-  PaintAnimationFrame(frame, ReadPixels(bitMap_), Frame(), transparentColor_, ColorToRGB(Color()));
+  PaintAnimationFrame(frame, strip, Frame(), transparentColor_, ColorToRGB(Color()));
   DrawPixels(canvas.Handle(), 0, 0, frame);
 }
 

@@ -10,6 +10,7 @@
 #include "toolkit/Bitmap.h"
 #include "toolkit/Control.h"
 #include "toolkit/Timer.h"
+#include "toolkit/layout/DpiScale.h"
 
 struct HINSTANCE__;
 
@@ -51,6 +52,13 @@ class TciAnimated : public TGraphicControl {
 
   TNotifyEvent OnChangeFrame;
 
+  // The density the control is shown at. At another than 96 DPI a strip whose frames are
+  // not the control's size (drawn for 96 DPI, or for another density) is resampled, frame
+  // by frame, to FrameCount frames as large as the control.
+  int PixelsPerInch() const noexcept { return pixelsPerInch_; }
+  void SetPixelsPerInch(int dpi);
+  void ChangeScale(int toDpi, int fromDpi) override;
+
   void Paint(TCanvas& canvas) override;
 
  private:
@@ -59,6 +67,7 @@ class TciAnimated : public TGraphicControl {
   TBitmap bitMap_;
   FrameAnimation animation_;
   int transparentColor_ = -1;
+  int pixelsPerInch_ = kDesignDpi;
   std::unique_ptr<TTimer> frameTimer_;
   std::unique_ptr<TTimer> retiredTimer_;  // stopped, freed at the next change or with the control
 };

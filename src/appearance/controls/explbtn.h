@@ -11,6 +11,7 @@
 #include "appearance/render/ButtonRenderer.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Control.h"
+#include "toolkit/layout/DpiScale.h"
 #include "toolkit/layout/Mnemonics.h"
 
 struct HMENU__;
@@ -87,6 +88,8 @@ class TExplorerButton : public TGraphicControl {
   void MouseEnter() override;
   void MouseLeave() override;
   bool DialogChar(char key) override;
+  // The images, drawn for 96 DPI, are shown enlarged with the button.
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  protected:
   void TextChanged() override;
@@ -125,6 +128,7 @@ class TExplorerButton : public TGraphicControl {
   bool down_ = false;
   HMENU__* dropDownMenu_ = nullptr;
   int groupIndex_ = 0;
+  int pixelsPerInch_ = kDesignDpi;
   TExplorerButtonLayout layout_ = TExplorerButtonLayout::blBitmapTop;
   TExplorerButtonOptions options_ = boMonoDisplay | boPopupMark | boShowBevel;
   TExplorerButtonShadingType shadingType_ = TExplorerButtonShadingType::stMedium;

@@ -124,5 +124,25 @@ TEST_F(AnimatedTest, EachFrameShowsItsColumnsOfTheStrip) {
   EXPECT_EQ(shot.At(71, 81), clWhite);
 }
 
+TEST_F(AnimatedTest, AtAnotherDensityEachFrameIsResampledToTheControlsSize) {
+  const PixelBuffer strip = StripPixels();
+  TBitmap bitmap;
+  WritePixels(bitmap, strip);
+  auto* animation = new TciAnimated(form_);
+  animation->SetParent(form_);
+  animation->SetBitMap(bitmap);
+  animation->SetFrameCount(7);
+  animation->SetBounds(20, 30, 32, 32);
+  animation->ChangeScale(192, kDesignDpi);
+  ASSERT_EQ(animation->BoundsRect(), (TRect{40, 60, 104, 124})) << "still 7 frames of the control's size";
+  animation->SetFrame(3);
+  const PixelBuffer shot = Capture();
+  int mismatches = 0;
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) mismatches += shot.At(40 + x, 60 + y) != strip.At(32 * 3 + x / 2, y / 2);
+  }
+  EXPECT_EQ(mismatches, 0) << "every pixel of frame 3 doubled, nothing of its neighbours";
+}
+
 }  // namespace
 }  // namespace kavrix
