@@ -1,6 +1,7 @@
 #include "toolkit/Dpi.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "toolkit/Win32Gdi.h"
 
@@ -18,21 +19,12 @@ Function User32Function(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
 }
 
+// The wide and the ANSI font description agree up to the face name.
+static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(LOGFONTW, lfFaceName));
+
 LOGFONTA ToAnsi(const LOGFONTW& wide) {
   LOGFONTA font{};
-  font.lfHeight = wide.lfHeight;
-  font.lfWidth = wide.lfWidth;
-  font.lfEscapement = wide.lfEscapement;
-  font.lfOrientation = wide.lfOrientation;
-  font.lfWeight = wide.lfWeight;
-  font.lfItalic = wide.lfItalic;
-  font.lfUnderline = wide.lfUnderline;
-  font.lfStrikeOut = wide.lfStrikeOut;
-  font.lfCharSet = wide.lfCharSet;
-  font.lfOutPrecision = wide.lfOutPrecision;
-  font.lfClipPrecision = wide.lfClipPrecision;
-  font.lfQuality = wide.lfQuality;
-  font.lfPitchAndFamily = wide.lfPitchAndFamily;
+  std::memcpy(&font, &wide, offsetof(LOGFONTA, lfFaceName));
   ::WideCharToMultiByte(CP_ACP, 0, wide.lfFaceName, -1, font.lfFaceName, LF_FACESIZE - 1, nullptr, nullptr);
   return font;
 }

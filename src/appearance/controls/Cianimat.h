@@ -25,7 +25,8 @@ class TciAnimated : public TGraphicControl {
   // Copies the strip; the control takes its height (30 for an empty strip).
   void SetBitMap(TBitmap& value);
   // Loads the strip from the BITMAP resource `name` of `module` (null: the running
-  // program). A resource that does not exist leaves an empty strip, which shows white.
+  // program), drawn for the density nearest the control's where the module carries more
+  // than one. A resource that does not exist leaves an empty strip, which shows white.
   void LoadBitMapResource(const std::string& name, HINSTANCE__* module = nullptr);
 
   int FrameCount() const noexcept { return animation_.FrameCount(); }
@@ -63,8 +64,11 @@ class TciAnimated : public TGraphicControl {
 
  private:
   void RestartTimer(int interval);
+  // The strip as painted: BitMap, or its frames fitted to the control's size.
+  TBitmap& ShownStrip();
 
   TBitmap bitMap_;
+  TBitmap scaledStrip_;
   FrameAnimation animation_;
   int transparentColor_ = -1;
   int pixelsPerInch_ = kDesignDpi;

@@ -21,7 +21,7 @@ std::string StripAccelerators(const std::string& caption) {
   return result;
 }
 
-char AcceleratorOf(const std::string& caption) {
+char AcceleratorOf(std::string_view caption) {
   for (size_t i = 0; i + 1 < caption.size(); ++i) {
     if (caption[i] != '&') continue;
     if (caption[i + 1] != '&') return caption[i + 1];
@@ -30,20 +30,20 @@ char AcceleratorOf(const std::string& caption) {
   return 0;
 }
 
-std::optional<size_t> NextOfSharedAccelerator(const std::vector<std::string>& captionsInTabOrder,
+std::optional<size_t> NextOfSharedAccelerator(std::span<const char> acceleratorsInTabOrder,
                                               std::optional<size_t> focused, char key) {
   if (key == 0) return std::nullopt;
-  std::vector<size_t> sharing;
-  for (size_t i = 0; i < captionsInTabOrder.size(); ++i) {
-    if (SameLetter(AcceleratorOf(captionsInTabOrder[i]), key)) sharing.push_back(i);
+  std::optional<size_t> first;
+  std::optional<size_t> afterFocus;
+  size_t carriers = 0;
+  for (size_t i = 0; i < acceleratorsInTabOrder.size(); ++i) {
+    if (!SameLetter(acceleratorsInTabOrder[i], key)) continue;
+    ++carriers;
+    if (!first) first = i;
+    if (!afterFocus && focused && i > *focused) afterFocus = i;
   }
-  if (sharing.size() < 2) return std::nullopt;
-  if (focused) {
-    for (size_t index : sharing) {
-      if (index > *focused) return index;
-    }
-  }
-  return sharing.front();
+  if (carriers < 2) return std::nullopt;
+  return afterFocus ? afterFocus : first;
 }
 
 }  // namespace kavrix

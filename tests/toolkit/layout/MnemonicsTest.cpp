@@ -5,8 +5,15 @@
 namespace kavrix {
 namespace {
 
+// The accelerators of controls in tab order.
+std::vector<char> Accelerators(const std::vector<std::string>& captions) {
+  std::vector<char> keys;
+  for (const std::string& caption : captions) keys.push_back(AcceleratorOf(caption));
+  return keys;
+}
+
 // The destination page's tab order: its Browse button, then the button row.
-const std::vector<std::string> kDestinationPage = {"&Browse...", "Cancel", "< &Back", "&Next >"};
+const std::vector<char> kDestinationPage = Accelerators({"&Browse...", "Cancel", "< &Back", "&Next >"});
 
 TEST(SharedAccelerator, EachPressFocusesTheNextCarrierInTabOrderAndWrapsRound) {
   EXPECT_EQ(NextOfSharedAccelerator(kDestinationPage, 3, 'b'), 0u);  // from Next, wrapping
@@ -21,8 +28,8 @@ TEST(SharedAccelerator, AKeyOfOneControlOrOfNoneIsNotTaken) {
   EXPECT_EQ(NextOfSharedAccelerator(kDestinationPage, 0, 'x'), std::nullopt);
   EXPECT_EQ(NextOfSharedAccelerator(kDestinationPage, 0, 0), std::nullopt);
   // "&&" is a plain ampersand and an empty caption carries nothing.
-  EXPECT_EQ(NextOfSharedAccelerator({"Save && Quit", "&Save", "", "A&&B"}, 1, 's'), std::nullopt);
-  EXPECT_EQ(NextOfSharedAccelerator({"&Save", "", "&Start"}, 0, 's'), 2u);
+  EXPECT_EQ(NextOfSharedAccelerator(Accelerators({"Save && Quit", "&Save", "", "A&&B"}), 1, 's'), std::nullopt);
+  EXPECT_EQ(NextOfSharedAccelerator(Accelerators({"&Save", "", "&Start"}), 0, 's'), 2u);
 }
 
 }  // namespace
