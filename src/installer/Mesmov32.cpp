@@ -8,6 +8,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Button.h"
 #include "toolkit/Dpi.h"
+#include "toolkit/layout/DpiScale.h"
 #include "toolkit/Label.h"
 #include "toolkit/Win32Gdi.h"
 
@@ -88,6 +89,7 @@ TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlg
   input.textWidth = textSize.X;
   input.textHeight = textSize.Y;
   input.hasPicture = hasPicture;
+  input.pictureSize = ScaleToDpi(kMessagePictureSize, form->PixelsPerInch());
   input.buttons = buttons;
   form->SetClientWidth(100);
   form->SetClientHeight(100);
@@ -109,6 +111,7 @@ TForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlg
     picture->SetName("Image");
     picture->SetParent(form.get());
     picture->SetBounds(layout.picture->left, layout.picture->top, layout.picture->width, layout.picture->height);
+    picture->SetPixelsPerInch(form->PixelsPerInch());
     picture->LoadBitMapResource(look.strip);
     picture->SetFrameCount(look.frames);
     picture->SetReverse(look.reverse);

@@ -3,6 +3,7 @@
 #include "foundation/ErrorBox.h"
 #include "system/CallbackGuard.h"
 #include "toolkit/BusyScope.h"
+#include "toolkit/SharedAccelerators.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -76,6 +77,7 @@ bool TApplication::ProcessMessage() {
     HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
     const bool handled = form && ((msg.message == WM_KEYDOWN && form->DialogKey(static_cast<int>(msg.wParam))) ||
+                                  FocusNextOfSharedAccelerator(root, msg.message, msg.wParam) ||
                                   ::IsDialogMessageA(root, &msg));
     if (!handled) {
       ::TranslateMessage(&msg);

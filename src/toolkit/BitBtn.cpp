@@ -7,6 +7,12 @@ namespace kavrix {
 
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
 
+void TBitBtn::ChangeScale(int toDpi, int fromDpi) {
+  TButton::ChangeScale(toDpi, fromDpi);
+  pixelsPerInch_ = toDpi;
+  Invalidate();
+}
+
 void TBitBtn::SetNumGlyphs(int numGlyphs) {
   numGlyphs_ = numGlyphs >= 1 && numGlyphs <= 4 ? numGlyphs : 1;
   Invalidate();
@@ -47,21 +53,24 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
   canvas.Font().Assign(Font());
   const TPoint textSize = Caption().empty() ? TPoint{} : canvas.TextExtent(Caption());
   const int glyphWidth = glyph_.Empty() ? 0 : glyph_.Width() / numGlyphs_;
-  const int spacing = glyphWidth > 0 && !Caption().empty() ? 4 : 0;
+  // Enlarged pixel for pixel: every pixel keeps its colour, the transparent one included.
+  const int shownWidth = ScaleToDpi(glyphWidth, pixelsPerInch_);
+  const int shownHeight = ScaleToDpi(glyph_.Height(), pixelsPerInch_);
+  const int spacing = glyphWidth > 0 && !Caption().empty() ? ScaleToDpi(4, pixelsPerInch_) : 0;
   const int width = item.rcItem.right - item.rcItem.left;
   const int height = item.rcItem.bottom - item.rcItem.top;
-  int x = (width - glyphWidth - spacing - textSize.X) / 2 + offset;
+  int x = (width - shownWidth - spacing - textSize.X) / 2 + offset;
   if (glyphWidth > 0) {
-    const int y = (height - glyph_.Height()) / 2 + offset;
+    const int y = (height - shownHeight) / 2 + offset;
     const TColor transparent = TransparentColorOf(glyph_);
     const int index = disabled && numGlyphs_ >= 2 ? 1 : 0;
     const TRect source{index * glyphWidth, 0, (index + 1) * glyphWidth, glyph_.Height()};
     if (disabled && numGlyphs_ < 2) {
       DrawDisabled(dc, x, y, glyph_, source, transparent);
     } else {
-      DrawTransparent(dc, {x, y, x + glyphWidth, y + glyph_.Height()}, glyph_, source, transparent);
+      DrawTransparent(dc, {x, y, x + shownWidth, y + shownHeight}, glyph_, source, transparent);
     }
-    x += glyphWidth + spacing;
+    x += shownWidth + spacing;
   }
   if (!Caption().empty()) {
     RECT text{x, (height - textSize.Y) / 2 + offset, x + textSize.X, (height + textSize.Y) / 2 + offset};

@@ -6,6 +6,7 @@
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Button.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 
@@ -19,6 +20,9 @@ class TBitBtn : public TButton {
   // 1..4; other values are taken as 1.
   void SetNumGlyphs(int numGlyphs);
 
+  // The glyph, drawn for 96 DPI, is shown enlarged with the button.
+  void ChangeScale(int toDpi, int fromDpi) override;
+
  protected:
   void CreateParams(TCreateParams& params) override;
   intptr_t WndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -27,6 +31,7 @@ class TBitBtn : public TButton {
  private:
   TBitmap glyph_;
   int numGlyphs_ = 1;
+  int pixelsPerInch_ = kDesignDpi;
 };
 
 }  // namespace kavrix

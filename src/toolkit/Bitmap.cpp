@@ -50,13 +50,19 @@ void TBitmap::SetSize(int width, int height) {
   Canvas().FillRect({0, 0, width, height});
 }
 
-void TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name) {
+void TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name, int dpi) {
   if (!module) module = ::GetModuleHandleA(nullptr);
-  HBITMAP loaded =
-      static_cast<HBITMAP>(::LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (!loaded) loaded = LoadPackedBitmap(module, name);
-  if (!loaded) throw EResNotFound(Format("Resource %s not found", name));
-  Replace(loaded);
+  for (const ArtworkDensity& density : ArtworkDensitiesFor(dpi)) {
+    const std::string drawn = name + density.suffix;
+    HBITMAP loaded =
+        static_cast<HBITMAP>(::LoadImageA(module, drawn.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!loaded) loaded = LoadPackedBitmap(module, drawn);
+    if (loaded) {
+      Replace(loaded);
+      return;
+    }
+  }
+  throw EResNotFound(Format("Resource %s not found", name));
 }
 
 HDC__* TBitmap::CanvasHandle() const noexcept { return canvas_ ? canvas_->canvas.Handle() : nullptr; }

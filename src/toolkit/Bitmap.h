@@ -6,6 +6,7 @@
 #include <string>
 
 #include "toolkit/Canvas.h"
+#include "toolkit/layout/DpiScale.h"
 
 struct HBITMAP__;
 struct HDC__;
@@ -28,9 +29,11 @@ class TBitmap {
   // A new 32-bit bitmap of that size, filled white; 0 × 0 empties the bitmap.
   void SetSize(int width, int height);
   // Loads the BITMAP resource `name` of `module` (null: the running program), or its
-  // packed bitmap of that name (PackedBitmap.h). Raises EResNotFound "Resource %s not
-  // found" when there is neither.
-  void LoadFromResourceName(HINSTANCE__* module, const std::string& name);
+  // packed bitmap of that name (PackedBitmap.h). For a display of `dpi` the picture drawn
+  // for the nearest density the module carries comes first (ArtworkDensitiesFor); the
+  // caller fits it to its size. Raises EResNotFound "Resource %s not found" when there
+  // is none.
+  void LoadFromResourceName(HINSTANCE__* module, const std::string& name, int dpi = kDesignDpi);
 
   TCanvas& Canvas();
   // The memory context the bitmap is selected into, if Canvas() made one: a bitmap can

@@ -20,6 +20,7 @@ using UniqueFind = UniqueResource<HANDLE, FindTraits>;
 
 constexpr int kIndent = 10;      // per level of the tree
 constexpr int kFolderWidth = 16;  // the folder picture and its gap to the text
+constexpr int kFolderHeight = 13;
 constexpr int kDropDownHeight = 200;
 
 // The absolute form of `path`: no trailing backslash except at a drive root ("C:\"),
@@ -78,18 +79,20 @@ std::vector<std::string> Subdirectories(const std::string& directory) {
   return names;
 }
 
-// A small folder picture, open (a tilted front) or closed, in the box at (x, y).
-void DrawFolder(HDC dc, int x, int y, bool open) {
-  const UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, RGB(128, 128, 0)));
+// A small folder picture, open (a tilted front) or closed, in the box at (x, y), drawn
+// for `dpi` (its measures are those of 96 DPI, scaled).
+void DrawFolder(HDC dc, int x, int y, bool open, int dpi) {
+  const auto at = [dpi](int value) { return ScaleToDpi(value, dpi); };
+  const UniqueGdiObject pen(::CreatePen(PS_SOLID, std::max(1, dpi / kDesignDpi), RGB(128, 128, 0)));
   const UniqueGdiObject back(::CreateSolidBrush(RGB(255, 255, 0)));
   const UniqueGdiObject front(::CreateSolidBrush(RGB(255, 255, 192)));
   const SelectionScope penSelection(dc, pen.Get());
   const SelectionScope brushSelection(dc, back.Get());
-  ::Rectangle(dc, x, y + 1, x + 6, y + 4);
-  ::Rectangle(dc, x, y + 3, x + 13, y + 12);
+  ::Rectangle(dc, x, y + at(1), x + at(6), y + at(4));
+  ::Rectangle(dc, x, y + at(3), x + at(13), y + at(12));
   if (open) {
     const SelectionScope frontSelection(dc, front.Get());
-    const POINT points[] = {{x, y + 11}, {x + 3, y + 6}, {x + 15, y + 6}, {x + 12, y + 11}};
+    const POINT points[] = {{x, y + at(11)}, {x + at(3), y + at(6)}, {x + at(15), y + at(6)}, {x + at(12), y + at(11)}};
     ::Polygon(dc, points, 4);
   }
 }
@@ -180,6 +183,7 @@ void TDirectoryListBox::OpenEntry(int index) {
 
 void TDirectoryListBox::ChangeScale(int toDpi, int fromDpi) {
   TWinControl::ChangeScale(toDpi, fromDpi);
+  pixelsPerInch_ = toDpi;
   SetItemHeight(ScaleToDpi(itemHeight_, toDpi, fromDpi));
 }
 
@@ -233,13 +237,14 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
   TCanvas canvas(dc);
   canvas.SetBrushColor(selected ? kSystemColor | COLOR_HIGHLIGHT : Color());
   canvas.FillRect({area.left, area.top, area.right, area.bottom});
-  const int x = area.left + 2 + entry.level * kIndent;
+  const auto at = [this](int value) { return ScaleToDpi(value, pixelsPerInch_); };
+  const int x = area.left + at(2) + entry.level * at(kIndent);
   const int height = area.bottom - area.top;
-  DrawFolder(dc, x, area.top + (height - 13) / 2, entry.open);
+  DrawFolder(dc, x, area.top + (height - at(kFolderHeight)) / 2, entry.open, pixelsPerInch_);
   canvas.Font().Assign(Font());
   if (selected) canvas.Font().SetColor(kSystemColor | COLOR_HIGHLIGHTTEXT);
   canvas.SetBrushStyle(bsClear);
-  TRect text{x + kFolderWidth + 2, area.top, area.right, area.bottom};
+  TRect text{x + at(kFolderWidth + 2), area.top, area.right, area.bottom};
   canvas.DrawText(text, entry.name, tfSingleLine | tfVerticalCenter | tfNoPrefix);
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &area);
 }

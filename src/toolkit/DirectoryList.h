@@ -9,6 +9,7 @@
 #include "foundation/Exceptions.h"
 #include "toolkit/Label.h"
 #include "toolkit/WinControl.h"
+#include "toolkit/layout/DpiScale.h"
 
 namespace kavrix {
 
@@ -77,6 +78,7 @@ class TDirectoryListBox : public TWinControl {
   std::string directory_;
   std::vector<Entry> entries_;
   int itemHeight_ = 16;
+  int pixelsPerInch_ = kDesignDpi;  // what the folder pictures are drawn for
   TLabel* dirLabel_ = nullptr;
   TDriveComboBox* driveCombo_ = nullptr;
 };

@@ -1,8 +1,10 @@
 #pragma once
 // The display density a window is shown at, as the system reports it to a program that
-// declares itself aware of display scaling (an unaware one is told 96 and stretched).
+// declares itself aware of display scaling (an unaware one is told 96 and stretched),
+// and the system's measures at a density.
 
 struct HWND__;
+struct tagLOGFONTA;
 
 namespace kavrix {
 
@@ -13,5 +15,12 @@ inline constexpr unsigned kDpiChangedMessage = 0x02E0;
 int PixelsPerInchOf(HWND__* window);
 // The density the system lays out for at start (that of the primary display).
 int SystemPixelsPerInch();
+
+// A system metric (an SM_ index) as the system sizes it for a window at `dpi`. Systems
+// without per-density metrics (before Windows 10 1607) give the primary display's.
+int SystemMetricForDpi(int index, int dpi);
+// The caption font (`small`: that of tool windows) as the system sizes it at `dpi`, with
+// the same fall-back; false, leaving `font` as it is, when the system gives none.
+bool CaptionLogFontForDpi(bool small, int dpi, tagLOGFONTA& font);
 
 }  // namespace kavrix

@@ -40,7 +40,7 @@ TEST_F(ArtworkTest, WritesEveryFileTheInstallerNeeds) {
   for (const auto& [name, bytes] : files_) names.insert(name);
   EXPECT_EQ(names, (std::set<std::string>{"setup.ico", "quorvel.ico", "logo.bmp", "banner.bmp", "EXCLAM.bmp",
                                           "ERROR.bmp", "INFORM.bmp", "INTERR.bmp", "newfolder.bmp",
-                                          "GF_DITHGRADMASK1.bmp", "GF_DITHGRADMASK2.bmp"}));
+                                          "EXCLAM_144.bmp", "GF_DITHGRADMASK1.bmp", "GF_DITHGRADMASK2.bmp"}));
 }
 
 TEST_F(ArtworkTest, BitmapsHaveTheirSizeAndDepth) {
@@ -51,7 +51,7 @@ TEST_F(ArtworkTest, BitmapsHaveTheirSizeAndDepth) {
   for (const Expected& e : {Expected{"logo.bmp", 338, 46, 8}, Expected{"banner.bmp", 471, 63, 24},
                             Expected{"EXCLAM.bmp", 7 * 32, 32, 4}, Expected{"ERROR.bmp", 8 * 32, 32, 4},
                             Expected{"INFORM.bmp", 6 * 32, 32, 4}, Expected{"INTERR.bmp", 5 * 32, 32, 4},
-                            Expected{"newfolder.bmp", 32, 16, 8}}) {
+                            Expected{"newfolder.bmp", 32, 16, 8}, Expected{"EXCLAM_144.bmp", 7 * 48, 48, 4}}) {
     SCOPED_TRACE(e.name);
     const Bmp bmp = Bitmap(e.name);
     EXPECT_EQ(bmp.dib.width, e.width);
@@ -94,6 +94,26 @@ TEST_F(ArtworkTest, AnimationStripsAreVgaFramesThatChange) {
         for (int x = 0; x < 32; ++x) differing += strip.ColorAt(32 * f + x, y) != strip.ColorAt(32 * next + x, y);
       EXPECT_GT(differing, 0) << "frame " << f << " equals frame " << next;
     }
+  }
+}
+
+// Drawn again at 150 %, not enlarged: its outline stays one pixel wide, so it grows
+// with the frame's edge (1.5 times), not with its area as an enlarged copy's would.
+TEST_F(ArtworkTest, TheWarningStripFor150PercentIsDrawnWithOnePixelOutlines) {
+  const Bmp designed = Bitmap("EXCLAM.bmp");
+  const Bmp drawn = Bitmap("EXCLAM_144.bmp");
+  EXPECT_EQ(drawn.dib.palette, designed.dib.palette);
+  const auto outline = [](const Bmp& strip, int frame, int size) {
+    int black = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) black += strip.ColorAt(size * frame + x, y) == 0x000000;
+    return black;
+  };
+  for (int frame = 0; frame < 7; ++frame) {
+    const double growth = static_cast<double>(outline(drawn, frame, 48)) / outline(designed, frame, 32);
+    EXPECT_GT(growth, 1.2) << "frame " << frame;
+    EXPECT_LT(growth, 1.9) << "frame " << frame << " looks enlarged, not drawn";
+    EXPECT_EQ(drawn.ColorAt(48 * frame, 0), kSilver);
   }
 }
 

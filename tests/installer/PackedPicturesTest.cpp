@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/Bitmap.h"
@@ -36,7 +37,7 @@ TEST(PackedPictures, SetupCarriesEveryPicturePackedAndShowsItPixelForPixel) {
     const char* resource;
     const char* file;
   } pictures[] = {{"LOGO", "logo"},     {"BANNER", "banner"}, {"NEWFOLDER", "newfolder"}, {"EXCLAM", "EXCLAM"},
-                  {"ERROR", "ERROR"},   {"INFORM", "INFORM"}, {"INTERR", "INTERR"}};
+                  {"ERROR", "ERROR"},   {"INFORM", "INFORM"}, {"INTERR", "INTERR"}, {"EXCLAM_144", "EXCLAM_144"}};
   for (const auto& picture : pictures) {
     SCOPED_TRACE(picture.resource);
     EXPECT_EQ(::FindResourceA(setup, picture.resource, MAKEINTRESOURCEA(2) /* RT_BITMAP */), nullptr)
@@ -53,6 +54,21 @@ TEST(PackedPictures, SetupCarriesEveryPicturePackedAndShowsItPixelForPixel) {
     EXPECT_FALSE(expected.empty());
     EXPECT_TRUE(Pixels(carried.Handle()) == expected) << "a picture differs from the drawn file";
     ::DeleteObject(original);
+  }
+  ::FreeLibrary(setup);
+}
+
+TEST(PackedPictures, EachDisplayGetsThePictureDrawnForTheNearestDensityCarried) {
+  HMODULE setup = ::LoadLibraryExA(KAVRIX_SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(setup, nullptr) << KAVRIX_SETUP_EXE;
+  // The warning strip is carried for 96 and 144 DPI, the error strip for 96 only.
+  for (const auto& [dpi, height] : {std::pair{96, 32}, std::pair{110, 32}, std::pair{120, 48}, std::pair{144, 48},
+                                    std::pair{192, 48}}) {
+    TBitmap strip;
+    strip.LoadFromResourceName(setup, "EXCLAM", dpi);
+    EXPECT_EQ(strip.Height(), height) << dpi << " dpi";
+    strip.LoadFromResourceName(setup, "ERROR", dpi);
+    EXPECT_EQ(strip.Height(), 32) << dpi << " dpi";
   }
   ::FreeLibrary(setup);
 }

@@ -27,6 +27,15 @@ using ControlsTest = testing::ToolkitTest;
 
 constexpr TColor kGreen = 0x00FF00;
 
+// The pixel at (x, y) of the control's window, painted anew.
+COLORREF PaintedPixel(TWinControl& control, int x, int y) {
+  control.Repaint();
+  HDC dc = ::GetDC(control.Handle());
+  const COLORREF color = ::GetPixel(dc, x, y);
+  ::ReleaseDC(control.Handle(), dc);
+  return color;
+}
+
 // A bare form at the top-left corner of the screen, shown and painted.
 struct Bare {
   explicit Bare(TColor color = clNavy) : form(nullptr) {
@@ -390,18 +399,32 @@ TEST_F(ControlsTest, BitBtnShowsTheGlyphHalfOfItsState) {
   glyph.Canvas().SetBrushColor(clBlue);
   glyph.Canvas().FillRect({20, 4, 28, 12});
   bare.Show();
-  const auto pixel = [&](int x, int y) {
-    button->Repaint();
-    HDC dc = ::GetDC(button->Handle());
-    const COLORREF color = ::GetPixel(dc, x, y);
-    ::ReleaseDC(button->Handle(), dc);
-    return color;
-  };
+  const auto pixel = [button](int x, int y) { return PaintedPixel(*button, x, y); };
   // Without a caption the 16-pixel glyph is centred: its left edge at 29, top at 4.
   EXPECT_EQ(pixel(29 + 8, 4 + 8), ColorToRGB(kGreen)) << "the first half when enabled";
   EXPECT_EQ(pixel(29 + 1, 4 + 1), ColorToRGB(clBtnFace)) << "the transparent colour shows the face";
   button->SetEnabled(false);
   EXPECT_EQ(pixel(29 + 8, 4 + 8), ColorToRGB(clBlue)) << "the second half when disabled";
+}
+
+TEST_F(ControlsTest, BitBtnEnlargesItsGlyphPixelForPixelWithTheDisplay) {
+  Bare bare;
+  auto* button = Place<TBitBtn>(bare.form, 10, 10, 75, 25);
+  TBitmap& glyph = button->Glyph();
+  glyph.SetSize(16, 16);
+  constexpr TColor kMagenta = 0xFF00FF;  // the bottom-left colour: transparent
+  glyph.Canvas().SetBrushColor(kMagenta);
+  glyph.Canvas().FillRect({0, 0, 16, 16});
+  glyph.Canvas().SetBrushColor(kGreen);
+  glyph.Canvas().FillRect({4, 4, 12, 12});
+  button->ChangeScale(192, kDesignDpi);
+  ASSERT_EQ(button->BoundsRect(), (TRect{20, 20, 170, 70}));
+  bare.Show();
+  const auto pixel = [button](int x, int y) { return PaintedPixel(*button, x, y); };
+  // The 32-pixel glyph is centred in the 150 × 50 button: its left edge at 59, top at 9;
+  // the green square covers 8..23 of it, the rest shows the face.
+  for (const int at : {8, 15, 23}) EXPECT_EQ(pixel(59 + at, 9 + at), ColorToRGB(kGreen)) << at;
+  for (const int at : {7, 24}) EXPECT_EQ(pixel(59 + at, 9 + 16), ColorToRGB(clBtnFace)) << at;
 }
 
 TEST_F(ControlsTest, DisabledSpeedButtonIsARaisedFrameAndGroupsKeepOneDown) {

@@ -177,13 +177,30 @@ constexpr TColor kVgaWhite = MakeColor(255, 255, 255);
 
 constexpr int kFrame = 32;
 
+// A frame of a strip drawn on the 32-pixel design grid at any size: shapes are scaled
+// before they are rasterised, so edges and outlines stay one crisp pixel wide instead
+// of being enlarged.
+struct Frame {
+  PixelBuffer& pixels;
+  double scale = 1;
+};
+
+void Paint(Frame& frame, const Shape& shape, TColor color) { Paint(frame.pixels, shape.Scaled(frame.scale), color); }
+
+void PaintBordered(Frame& frame, const Shape& shape, TColor fill, TColor border) {
+  PaintBordered(frame.pixels, shape.Scaled(frame.scale), fill, border);
+}
+
+// The strip of `frames` frames for a display of `dpi`.
 template <typename DrawFrame>
-Bytes Strip(int frames, DrawFrame draw) {
-  PixelBuffer image(frames * kFrame, kFrame, kFace);
+Bytes Strip(int frames, DrawFrame draw, int dpi = 96) {
+  const int size = kFrame * dpi / 96;
+  PixelBuffer image(frames * size, size, kFace);
   for (int f = 0; f < frames; ++f) {
-    PixelBuffer frame(kFrame, kFrame, kFace);
+    PixelBuffer pixels(size, size, kFace);
+    Frame frame{pixels, static_cast<double>(size) / kFrame};
     draw(frame, f);
-    image.Blit(frame, {0, 0, kFrame, kFrame}, f * kFrame, 0);
+    image.Blit(pixels, {0, 0, size, size}, f * size, 0);
   }
   return EncodeIndexedBmp(image, VgaPalette(), 4);
 }
@@ -201,7 +218,7 @@ Polyline Shifted(const Polyline& line, double dx, double dy) {
 }
 
 // A warning triangle that swells and shrinks once over the strip around a steady mark.
-void DrawExclamation(PixelBuffer& frame, int f) {
+void DrawExclamation(Frame& frame, int f) {
   // Uneven steps: a symmetric curve over an odd count repeats a frame at the turn.
   constexpr std::array<double, 7> kSwell = {0.84, 0.9, 0.96, 1.0, 0.97, 0.93, 0.88};
   const double scale = kSwell[static_cast<size_t>(f)];
@@ -215,7 +232,7 @@ void DrawExclamation(PixelBuffer& frame, int f) {
 }
 
 // A red disc whose white cross swells and shrinks once over the strip.
-void DrawError(PixelBuffer& frame, int f) {
+void DrawError(Frame& frame, int f) {
   const Point centre{15, 15};
   PaintBordered(frame, Shape::Ellipse({17, 17}, 14, 14), kVgaGray, kVgaGray);
   PaintBordered(frame, Shape::Ellipse(centre, 14, 14), kVgaRed, kVgaMaroon);
@@ -225,7 +242,7 @@ void DrawError(PixelBuffer& frame, int f) {
 }
 
 // A blue disc with a white "i" that hops.
-void DrawInformation(PixelBuffer& frame, int f) {
+void DrawInformation(Frame& frame, int f) {
   constexpr std::array<double, 6> kHop = {0, 1, 2, 3, 2, 1};
   const double lift = kHop[static_cast<size_t>(f)];
   PaintBordered(frame, Shape::Ellipse({17, 17}, 14, 14), kVgaGray, kVgaGray);
@@ -239,7 +256,7 @@ void DrawInformation(PixelBuffer& frame, int f) {
 }
 
 // A speech bubble whose question mark rocks from side to side.
-void DrawQuestion(PixelBuffer& frame, int f) {
+void DrawQuestion(Frame& frame, int f) {
   const Shape bubble = Shape::Ellipse({15.5, 13}, 14.3, 11.3).Plus(Shape::Polygon({{7, 20}, {4, 30.5}, {16, 23}}));
   const Shape shadow = Shape::Ellipse({17.5, 15}, 14.3, 11.3).Plus(Shape::Polygon({{9, 22}, {6, 32.5}, {18, 25}}));
   PaintBordered(frame, shadow, kVgaGray, kVgaGray);
@@ -315,6 +332,10 @@ std::vector<ArtworkFile> DrawArtwork() {
       {"ERROR.bmp", Strip(8, DrawError)},
       {"INFORM.bmp", Strip(6, DrawInformation)},
       {"INTERR.bmp", Strip(5, DrawQuestion)},
+      // The quit confirmation's strip again for 150 % display scale, the one the wizard
+      // shows: small and hard-edged, it suffers most from being enlarged by one and a half
+      // at run time (at 200 % every pixel is simply doubled).
+      {"EXCLAM_144.bmp", Strip(7, DrawExclamation, 144)},
       {"newfolder.bmp", NewFolderGlyph()},
       // The caption form's dithering masks, from the tables its fill uses.
       {"GF_DITHGRADMASK1.bmp", DitherMaskBmpFile(DitherMask1())},

@@ -108,6 +108,12 @@ Shape Shape::Plus(const Shape& other) const {
                std::max(right_, other.right_), std::max(bottom_, other.bottom_));
 }
 
+Shape Shape::Scaled(double factor) const {
+  if (factor == 1) return *this;
+  return Shape([a = contains_, factor](Point p) { return a({p.x / factor, p.y / factor}); }, left_ * factor,
+               top_ * factor, right_ * factor, bottom_ * factor);
+}
+
 Shape Shape::Minus(const Shape& other) const {
   return Shape([a = contains_, b = other.contains_](Point p) { return a(p) && !b(p); }, left_,
                top_, right_, bottom_);

@@ -46,6 +46,8 @@ class Shape {
   static Shape Ellipse(Point centre, double radiusX, double radiusY);
 
   Shape Plus(const Shape& other) const;
+  // The shape enlarged `factor` times about the origin.
+  Shape Scaled(double factor) const;
   Shape Minus(const Shape& other) const;
 
   bool Contains(Point p) const { return contains_(p); }

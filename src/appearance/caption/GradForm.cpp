@@ -9,6 +9,7 @@
 #include "system/CallbackGuard.h"
 #include "system/DllSearch.h"
 #include "toolkit/Application.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
@@ -27,11 +28,6 @@ class CaptionAssignment {
 };
 
 constexpr UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
-
-// The size of NONCLIENTMETRICS before Windows Vista added a field: every version accepts
-// it, while older ones reject the larger structure.
-constexpr UINT kNonClientMetricsSize = 340;
-static_assert(offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA) == kNonClientMetricsSize);
 
 // The non-client rendering policy of desktop composition (dwmapi.h values).
 constexpr DWORD kDwmNcRenderingPolicy = 2;  // DWMWA_NCRENDERING_POLICY
@@ -107,14 +103,11 @@ void CopyBitmap(TBitmap& to, const TBitmap& from) {
 
 bool IsToolWindow(TFormBorderStyle style) noexcept { return style == bsToolWindow || style == bsSizeToolWin; }
 
-// The caption font of the system for a form of `style`: tool windows have the small one.
-LOGFONTA GetSystemCaptionLogFont(TFormBorderStyle style) {
+// The caption font of the system for a form of `style` at `dpi`: tool windows have the
+// small one. Zeroed when the system gives none.
+LOGFONTA GetSystemCaptionLogFont(TFormBorderStyle style, int dpi) {
   LOGFONTA font{};
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = kNonClientMetricsSize;
-  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    font = IsToolWindow(style) ? metrics.lfSmCaptionFont : metrics.lfCaptionFont;
-  }
+  CaptionLogFontForDpi(IsToolWindow(style), dpi, font);
   return font;
 }
 
@@ -300,7 +293,7 @@ void TGradientForm::RefreshFrame() {
 }
 
 void TGradientForm::RefreshCaptionFont() {
-  const LOGFONTA system = GetSystemCaptionLogFont(BorderStyle());
+  const LOGFONTA system = GetSystemCaptionLogFont(BorderStyle(), PixelsPerInch());
   if (useSystemCaptionFont_) {
     captionFont_.SetName(std::string(system.lfFaceName, strnlen(system.lfFaceName, LF_FACESIZE)));
     captionFont_.SetPitch(PitchOf(system));
@@ -318,6 +311,13 @@ void TGradientForm::RefreshCaptionFont() {
 void TGradientForm::BuildColorTables() {
   bandColors_ = kavrix::BuildColorTables({ColorToRGB(inactiveStartColor_), ColorToRGB(inactiveStopColor_)},
                                          {ColorToRGB(startColor_), ColorToRGB(stopColor_)}, gradientColors_);
+}
+
+int TGradientForm::SystemMetric(int index) const { return SystemMetricForDpi(index, PixelsPerInch()); }
+
+void TGradientForm::ChangeScale(int toDpi, int fromDpi) {
+  TForm::ChangeScale(toDpi, fromDpi);
+  RefreshCaptionFont();
 }
 
 void TGradientForm::HandleCreated() {
@@ -350,10 +350,10 @@ TRect TGradientForm::CaptionBarRect() {
   TRect r{0, 0, window.right - window.left, window.bottom - window.top};
   const bool fixedFrame = ::IsIconic(Handle()) || BorderStyle() == bsSingle || BorderStyle() == bsDialog ||
                           BorderStyle() == bsToolWindow;
-  const int dx = ::GetSystemMetrics(fixedFrame ? SM_CXDLGFRAME : SM_CXFRAME);
-  const int dy = ::GetSystemMetrics(fixedFrame ? SM_CYDLGFRAME : SM_CYFRAME);
+  const int dx = SystemMetric(fixedFrame ? SM_CXDLGFRAME : SM_CXFRAME);
+  const int dy = SystemMetric(fixedFrame ? SM_CYDLGFRAME : SM_CYFRAME);
   r = {r.Left + dx, r.Top + dy, r.Right - dx, r.Bottom - dy};
-  r.Bottom = r.Top + ::GetSystemMetrics(IsToolWindow(BorderStyle()) ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
+  r.Bottom = r.Top + SystemMetric(IsToolWindow(BorderStyle()) ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
   return r;
 }
 
@@ -469,7 +469,7 @@ void TGradientForm::DrawFormIcon(HDC dc, TRect& r, bool /*active*/) {
   if (!icon) icon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_BIG, 0));
   if (!icon && Application) icon = Application->Icon();
   if (!icon) icon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-  const int size = ::GetSystemMetrics(SM_CXSMICON);
+  const int size = SystemMetric(SM_CXSMICON);
   const UniqueResource<HICON, IconTraits> copy(
       static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
   if (copy) ::DrawIconEx(dc, r.Left + 1, r.Top + 1, copy.Get(), 0, 0, 0, nullptr, DI_NORMAL);
@@ -482,12 +482,12 @@ void TGradientForm::DrawTitleButtons(HDC dc, TRect& r) {
   const UINT closeState = DFCS_CAPTIONCLOSE | (noClose ? DFCS_INACTIVE : 0);
   if (IsToolWindow(BorderStyle())) {
     // A tool window has its close button only, the small caption's size.
-    button.left = button.right - ::GetSystemMetrics(SM_CXSMSIZE) + 2;
+    button.left = button.right - SystemMetric(SM_CXSMSIZE) + 2;
     ::DrawFrameControl(dc, &button, DFC_CAPTION, closeState);
     r.Right = button.left - 5;
     return;
   }
-  int buttonWidth = ::GetSystemMetrics(SM_CXSMICON) - 2;
+  int buttonWidth = SystemMetric(SM_CXSMICON) - 2;
   if (r.Height() % 2 != buttonWidth % 2) buttonWidth += 1;
   button.left = button.right - buttonWidth - 2;
   const auto next = [&](int step) {

@@ -124,6 +124,9 @@ class TGradientForm : public TForm {
   // Makes the system repaint the whole frame (and so the caption bar), unless the
   // caption is left to the system.
   void RefreshFrame();
+  // The caption's font and measures follow the density the form is laid out at, which
+  // is its window's (on showing it, and when it moves to a display of another scale).
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  protected:
   // The caption rectangle in window coordinates; empty for a form without border.
@@ -156,6 +159,8 @@ class TGradientForm : public TForm {
   void ComposeCaption(HDC__* dc, TRect r, bool active);
   void DrawLogoArea(HDC__* dc, TRect& r, bool active);
   bool ShowsIcon() const noexcept;
+  // A system metric (SM_ index) at the form's density.
+  int SystemMetric(int index) const;
   intptr_t NonClientPaint(uintptr_t wParam, intptr_t lParam);
   intptr_t SetTextMessage(uintptr_t wParam, intptr_t lParam);
   intptr_t GetTextMessage(uintptr_t wParam, intptr_t lParam) const;

@@ -1,7 +1,10 @@
 #include "appearance/controls/Cianimat.h"
 
+#include <algorithm>
+
 #include "appearance/controls/PixelTransfer.h"
 #include "toolkit/FormResource.h"
+#include "toolkit/Win32Gdi.h"
 
 namespace kavrix {
 
@@ -40,7 +43,7 @@ void TciAnimated::SetBitMap(TBitmap& value) {
 
 void TciAnimated::LoadBitMapResource(const std::string& name, HINSTANCE__* module) {
   try {
-    bitMap_.LoadFromResourceName(module, name);
+    bitMap_.LoadFromResourceName(module, name, pixelsPerInch_);
   } catch (const EResNotFound&) {
     bitMap_.SetSize(0, 0);
   }
@@ -53,10 +56,43 @@ void TciAnimated::SetTransparentColor(int value) {
   Invalidate();
 }
 
+void TciAnimated::SetPixelsPerInch(int dpi) {
+  if (dpi <= 0 || dpi == pixelsPerInch_) return;
+  pixelsPerInch_ = dpi;
+  Invalidate();
+}
+
+void TciAnimated::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  SetPixelsPerInch(toDpi);
+}
+
+TBitmap& TciAnimated::ShownStrip() {
+  const int frames = std::max(FrameCount(), 1);
+  const int frameWidth = bitMap_.Width() / frames;
+  if (pixelsPerInch_ == kDesignDpi || bitMap_.Empty() ||
+      (frameWidth == Width() && bitMap_.Height() == Height())) {
+    return bitMap_;
+  }
+  // Made again at each paint: a few thousand pixels, against keeping a copy in step with
+  // every change of strip, frame count and size. Each frame is stretched on its own, so
+  // none takes colour from its neighbour; smoothed, as a picture enlarged pixel for pixel
+  // by one and a half shows uneven strokes.
+  scaledStrip_.SetSize(frames * Width(), Height());
+  HDC target = scaledStrip_.Canvas().Handle();
+  ::SetStretchBltMode(target, HALFTONE);
+  ::SetBrushOrgEx(target, 0, 0, nullptr);
+  for (int frame = 0; frame < frames; ++frame) {
+    ::StretchBlt(target, frame * Width(), 0, Width(), Height(), bitMap_.Canvas().Handle(), frame * frameWidth, 0,
+                 frameWidth, bitMap_.Height(), SRCCOPY);
+  }
+  return scaledStrip_;
+}
+
 void TciAnimated::Paint(TCanvas& canvas) {
   if (Width() <= 0 || Height() <= 0) return;
   PixelBuffer frame(Width(), Height(), clWhite);
-  PaintAnimationFrame(frame, ReadPixels(bitMap_), Frame(), transparentColor_, ColorToRGB(Color()));
+  PaintAnimationFrame(frame, ReadPixels(ShownStrip()), Frame(), transparentColor_, ColorToRGB(Color()));
   DrawPixels(canvas.Handle(), 0, 0, frame);
 }
 

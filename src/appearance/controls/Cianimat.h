@@ -10,6 +10,7 @@
 #include "toolkit/Bitmap.h"
 #include "toolkit/Control.h"
 #include "toolkit/Timer.h"
+#include "toolkit/layout/DpiScale.h"
 
 struct HINSTANCE__;
 
@@ -24,7 +25,8 @@ class TciAnimated : public TGraphicControl {
   // Copies the strip; the control takes its height (30 for an empty strip).
   void SetBitMap(TBitmap& value);
   // Loads the strip from the BITMAP resource `name` of `module` (null: the running
-  // program). A resource that does not exist leaves an empty strip, which shows white.
+  // program), drawn for the density nearest the control's where the module carries more
+  // than one. A resource that does not exist leaves an empty strip, which shows white.
   void LoadBitMapResource(const std::string& name, HINSTANCE__* module = nullptr);
 
   int FrameCount() const noexcept { return animation_.FrameCount(); }
@@ -51,14 +53,25 @@ class TciAnimated : public TGraphicControl {
 
   TNotifyEvent OnChangeFrame;
 
+  // The density the control is shown at. At another than 96 DPI a strip whose frames are
+  // not the control's size (drawn for 96 DPI, or for another density) is resampled, frame
+  // by frame, to FrameCount frames as large as the control.
+  int PixelsPerInch() const noexcept { return pixelsPerInch_; }
+  void SetPixelsPerInch(int dpi);
+  void ChangeScale(int toDpi, int fromDpi) override;
+
   void Paint(TCanvas& canvas) override;
 
  private:
   void RestartTimer(int interval);
+  // The strip as painted: BitMap, or its frames fitted to the control's size.
+  TBitmap& ShownStrip();
 
   TBitmap bitMap_;
+  TBitmap scaledStrip_;
   FrameAnimation animation_;
   int transparentColor_ = -1;
+  int pixelsPerInch_ = kDesignDpi;
   std::unique_ptr<TTimer> frameTimer_;
   std::unique_ptr<TTimer> retiredTimer_;  // stopped, freed at the next change or with the control
 };

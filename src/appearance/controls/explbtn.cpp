@@ -43,11 +43,11 @@ TBitmap& DownPattern() {
 // Draws `image` at (x, y) leaving out every pixel of the colour of its top-left pixel.
 // The layers meet on a copy of the area, which reaches `dc` in one copy: the screen never
 // shows them half done.
-void DrawTransparent(HDC dc, TBitmap& image, int x, int y) {
+// The image is drawn `width` × `height`, enlarged pixel for pixel when that is larger,
+// so the transparent colour stays exact.
+void DrawTransparent(HDC dc, TBitmap& image, int x, int y, int width, int height) {
   if (image.Empty()) return;
-  const int width = image.Width();
-  const int height = image.Height();
-  const TRect whole{0, 0, width, height};
+  const TRect whole{0, 0, image.Width(), image.Height()};
   const TColor transparent = ::GetPixel(image.Canvas().Handle(), 0, 0);
   const UniqueMemoryDC area(::CreateCompatibleDC(dc));
   const UniqueGdiObject bitmap(::CreateCompatibleBitmap(dc, width, height));
@@ -57,7 +57,7 @@ void DrawTransparent(HDC dc, TBitmap& image, int x, int y) {
   }
   const SelectionScope selection(area.Get(), bitmap.Get());
   ::BitBlt(area.Get(), 0, 0, width, height, dc, x, y, SRCCOPY);
-  kavrix::DrawTransparent(area.Get(), whole, image, whole, transparent);
+  kavrix::DrawTransparent(area.Get(), {0, 0, width, height}, image, whole, transparent);
   ::BitBlt(dc, x, y, width, height, area.Get(), 0, 0, SRCCOPY);
 }
 
@@ -80,25 +80,6 @@ void ProcessPendingMessages() {
 }
 
 }  // namespace
-
-std::string StripAccelerators(const std::string& caption) {
-  std::string result;
-  result.reserve(caption.size());
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" keeps one, "&x" keeps x
-    result += caption[i];
-  }
-  return result;
-}
-
-char AcceleratorOf(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return caption[i + 1];
-    ++i;
-  }
-  return 0;
-}
 
 bool StrictlyInside(const TRect& bounds, TPoint point) noexcept {
   return bounds.Left < point.X && point.X < bounds.Right && bounds.Top < point.Y && point.Y < bounds.Bottom;
@@ -355,14 +336,20 @@ bool TExplorerButton::DialogChar(char key) {
   return true;
 }
 
+void TExplorerButton::ChangeScale(int toDpi, int fromDpi) {
+  TGraphicControl::ChangeScale(toDpi, fromDpi);
+  pixelsPerInch_ = toDpi;
+  Invalidate();
+}
+
 // --- Painting ---
 
 ButtonLayoutInput TExplorerButton::LayoutInput(TCanvas& canvas, std::string& text) const {
   ButtonLayoutInput in;
   in.width = Width();
   in.height = Height();
-  in.bitmapWidth = bitmap_.Width();
-  in.bitmapHeight = bitmap_.Height();
+  in.bitmapWidth = ScaleToDpi(bitmap_.Width(), pixelsPerInch_);
+  in.bitmapHeight = ScaleToDpi(bitmap_.Height(), pixelsPerInch_);
   in.popupMark = ShowsPopupMark();
   in.layout = layout_;
   in.alignment = alignment_;
@@ -419,7 +406,8 @@ void TExplorerButton::DrawPopupMark(TCanvas& canvas, Point origin) const {
 void TExplorerButton::PaintDisabled(TCanvas& canvas, const ButtonLayout& layout, const std::string& text) {
   if (down_) DrawBevel(canvas, BevelLook::kPressed);
   if (!disabledBitmap_.Empty()) {
-    DrawTransparent(canvas.Handle(), disabledBitmap_, layout.bitmap.x, layout.bitmap.y);
+    DrawTransparent(canvas.Handle(), disabledBitmap_, layout.bitmap.x, layout.bitmap.y,
+                    ScaleToDpi(disabledBitmap_.Width(), pixelsPerInch_), ScaleToDpi(disabledBitmap_.Height(), pixelsPerInch_));
   } else {
     // The disabled look of an image: its pure black pixels embossed.
     DrawEmbossedColor(canvas.Handle(), layout.bitmap.x, layout.bitmap.y, bitmap_, clBlack);
@@ -462,7 +450,8 @@ void TExplorerButton::Paint(TCanvas& canvas) {
     TBitmap& image = pressed || mouseInside_ || !HasOption(boMonoDisplay) ? bitmap_
                      : !noFocusBitmap_.Empty()                             ? noFocusBitmap_
                                                                            : iBitmap_;
-    DrawTransparent(canvas.Handle(), image, layout.bitmap.x + shift, layout.bitmap.y + shift);
+    DrawTransparent(canvas.Handle(), image, layout.bitmap.x + shift, layout.bitmap.y + shift,
+                    ScaleToDpi(image.Width(), pixelsPerInch_), ScaleToDpi(image.Height(), pixelsPerInch_));
   }
   if (ShowsPopupMark()) DrawPopupMark(canvas, PopupMarkOrigin(in, layout, pressed));
 }

@@ -11,6 +11,8 @@
 #include "appearance/render/ButtonRenderer.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Control.h"
+#include "toolkit/layout/DpiScale.h"
+#include "toolkit/layout/Mnemonics.h"
 
 struct HMENU__;
 
@@ -19,13 +21,6 @@ namespace kavrix {
 enum TExplorerButtonOption : uint8_t { boMonoDisplay = 1, boIconOnly = 2, boPopupMark = 4, boShowBevel = 8 };
 // A set of TExplorerButtonOption bits.
 using TExplorerButtonOptions = uint8_t;
-
-// `caption` without its accelerator marks: "&&" becomes "&", an "&" before any other
-// character is dropped, an "&" at the very end stays.
-std::string StripAccelerators(const std::string& caption);
-
-// The accelerator character of `caption` (the one after a single "&"), or 0.
-char AcceleratorOf(const std::string& caption);
 
 // The button's cursor test: inside only strictly between the edges on all four sides,
 // so a point on the control's top row or left column is outside.
@@ -93,6 +88,8 @@ class TExplorerButton : public TGraphicControl {
   void MouseEnter() override;
   void MouseLeave() override;
   bool DialogChar(char key) override;
+  // The images, drawn for 96 DPI, are shown enlarged with the button.
+  void ChangeScale(int toDpi, int fromDpi) override;
 
  protected:
   void TextChanged() override;
@@ -131,6 +128,7 @@ class TExplorerButton : public TGraphicControl {
   bool down_ = false;
   HMENU__* dropDownMenu_ = nullptr;
   int groupIndex_ = 0;
+  int pixelsPerInch_ = kDesignDpi;
   TExplorerButtonLayout layout_ = TExplorerButtonLayout::blBitmapTop;
   TExplorerButtonOptions options_ = boMonoDisplay | boPopupMark | boShowBevel;
   TExplorerButtonShadingType shadingType_ = TExplorerButtonShadingType::stMedium;

@@ -30,8 +30,8 @@ MessageLayout LayoutMessage(const MessageLayoutInput& input) {
   int blockWidth = input.textWidth;
   int blockHeight = input.textHeight;
   if (input.hasPicture) {
-    blockWidth += layout.horizontalSpacing + kMessagePictureSize;
-    blockHeight = std::max(blockHeight, kMessagePictureSize);
+    blockWidth += layout.horizontalSpacing + input.pictureSize;
+    blockHeight = std::max(blockHeight, input.pictureSize);
   }
   int count = 0;
   for (int kind = 0; kind < kMsgDlgButtonKinds; ++kind) count += Contains(input.buttons, TMsgDlgBtn(kind));
@@ -43,8 +43,7 @@ MessageLayout LayoutMessage(const MessageLayoutInput& input) {
   layout.top = input.screenHeight / 2 - (layout.clientHeight + input.frameHeight) / 2;
 
   if (input.hasPicture) {
-    layout.picture = MessageRect{layout.horizontalMargin, layout.verticalMargin, kMessagePictureSize,
-                                 kMessagePictureSize};
+    layout.picture = MessageRect{layout.horizontalMargin, layout.verticalMargin, input.pictureSize, input.pictureSize};
   }
   layout.text = {blockWidth - input.textWidth + layout.horizontalMargin, layout.verticalMargin, input.textWidth,
                  input.textHeight};

@@ -35,12 +35,15 @@ struct MessageRect {
   friend bool operator==(const MessageRect&, const MessageRect&) = default;
 };
 
+inline constexpr int kMessagePictureSize = 32;
+
 struct MessageLayoutInput {
   int averageCharWidth = 0;  // the width of "A".."Z" and "a".."z" divided by 52
   int charHeight = 0;        // their height
   int textWidth = 0;         // the message as measured with word breaks, at most
   int textHeight = 0;        // half the screen wide
   bool hasPicture = false;
+  int pictureSize = kMessagePictureSize;  // its side, at the display's density
   TMsgDlgButtons buttons = 0;
   int frameWidth = 0;  // what the border adds to the client size
   int frameHeight = 0;
@@ -69,8 +72,6 @@ struct MessageLayout {
   };
   std::vector<Button> buttonRow;  // in kind order
 };
-
-inline constexpr int kMessagePictureSize = 32;
 
 MessageLayout LayoutMessage(const MessageLayoutInput& input);
 

@@ -215,6 +215,34 @@ TEST_F(GradFormTest, ToolWindowsTakeTheSmallCaptionFontWithItsPitch) {
   expectFont(form->CaptionFont(), metrics.lfCaptionFont, "no longer a tool window");
 }
 
+TEST_F(GradFormTest, TheCaptionTakesTheMeasuresAndTheFontOfItsFormsDensity) {
+  // Asked of the system as the form must ask it; systems before Windows 10 1607 have
+  // one set of measures for every display.
+  HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  const auto metricForDpi = reinterpret_cast<int(WINAPI*)(int, UINT)>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetSystemMetricsForDpi")));
+  const auto parametersForDpi = reinterpret_cast<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "SystemParametersInfoForDpi")));
+  if (!metricForDpi || !parametersForDpi) GTEST_SKIP() << "no measures per display density";
+  TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
+  form->SetUseSystemCaptionFont(true);
+  const int designedHeight = form->CaptionBarRect().Height();
+  for (int dpi : {192, 144, kDesignDpi}) {
+    form->SetPixelsPerInch(dpi);
+    const TRect bar = form->CaptionBarRect();
+    EXPECT_EQ(bar.Left, metricForDpi(SM_CXDLGFRAME, dpi)) << dpi;
+    EXPECT_EQ(bar.Top, metricForDpi(SM_CYDLGFRAME, dpi)) << dpi;
+    EXPECT_EQ(bar.Height(), metricForDpi(SM_CYCAPTION, dpi) - 1) << dpi;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi));
+    EXPECT_EQ(form->CaptionFont().Height(), metrics.lfCaptionFont.lfHeight) << dpi;
+  }
+  EXPECT_EQ(form->CaptionBarRect().Height(), designedHeight) << "back at 96 DPI, as before";
+  form->SetPixelsPerInch(192);
+  EXPECT_GT(form->CaptionBarRect().Height(), designedHeight * 3 / 2);
+}
+
 TEST_F(GradFormTest, UseWin98GradientMakesTheWindowAnew) {
   TestGradientForm* form = MakeInstallerForm(&app_, 305, 60);
   form->SetCaption("Made anew");

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <vector>
 
 #include "ControlsTestSupport.h"
@@ -16,6 +17,17 @@ PixelBuffer StripPixels() {
     for (int x = 0; x < 224; ++x) strip.SetPixel(x, y, MakeColor(x, y * 8, 255 - x));
   }
   return strip;
+}
+
+// A control on `form` at `bounds` playing `strip` (it takes the strip's height).
+TciAnimated* PlaceStrip(TForm* form, const PixelBuffer& strip, const TRect& bounds) {
+  TBitmap bitmap;
+  WritePixels(bitmap, strip);
+  auto* animation = new TciAnimated(form);
+  animation->SetParent(form);
+  animation->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+  animation->SetBitMap(bitmap);
+  return animation;
 }
 
 struct Recorder {
@@ -92,12 +104,7 @@ TEST_F(AnimatedTest, AnIntervalOfZeroPausesAndANewOneRestarts) {
 
 TEST_F(AnimatedTest, EachFrameShowsItsColumnsOfTheStrip) {
   const PixelBuffer strip = StripPixels();
-  TBitmap bitmap;
-  WritePixels(bitmap, strip);
-  auto* animation = new TciAnimated(form_);
-  animation->SetParent(form_);
-  animation->SetBounds(40, 50, 32, 10);
-  animation->SetBitMap(bitmap);
+  TciAnimated* animation = PlaceStrip(form_, strip, {40, 50, 72, 60});
   EXPECT_EQ(animation->Height(), 32) << "the control takes the strip's height";
   animation->SetFrameCount(7);
   for (int frame : {0, 3, 6}) {
@@ -122,6 +129,28 @@ TEST_F(AnimatedTest, EachFrameShowsItsColumnsOfTheStrip) {
   shot = Capture();
   EXPECT_EQ(shot.At(40, 50), clWhite);
   EXPECT_EQ(shot.At(71, 81), clWhite);
+}
+
+TEST_F(AnimatedTest, AtAnotherDensityEachFrameIsResampledToTheControlsSize) {
+  const PixelBuffer strip = StripPixels();
+  TciAnimated* animation = PlaceStrip(form_, strip, {20, 30, 52, 62});
+  animation->SetFrameCount(7);
+  animation->ChangeScale(192, kDesignDpi);
+  ASSERT_EQ(animation->BoundsRect(), (TRect{40, 60, 104, 124})) << "still 7 frames of the control's size";
+  animation->SetFrame(3);
+  const PixelBuffer shot = Capture();
+  // Smoothed, so edges mix their neighbours' colours; the picture is frame 3's, enlarged.
+  const auto distant = [](TColor a, TColor b) {
+    for (int shift : {0, 8, 16}) {
+      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 64) return true;
+    }
+    return false;
+  };
+  int mismatches = 0;
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) mismatches += distant(shot.At(40 + x, 60 + y), strip.At(32 * 3 + x / 2, y / 2));
+  }
+  EXPECT_LT(mismatches, 64 * 64 / 10) << "frame 3 enlarged, nothing of its neighbours";
 }
 
 }  // namespace

@@ -67,6 +67,19 @@ TEST_F(InstallerEndToEnd, TabAndSpaceReachEveryControlAndChooseTheDestination) {
   EXPECT_FALSE(EndProcesses("quorvel.exe"));
 }
 
+TEST_F(InstallerEndToEnd, AltBSharedByBackAndBrowseMovesTheFocusBetweenThemAndPressesNeither) {
+  const std::string browse = "expect-focus \"&Browse...\"\n";
+  const std::string back = "expect-focus \"< &Back\"\n";
+  const std::string stillOnTheDestinationPage = "expect-visible \"&Browse...\" yes\n";
+  Drive("keys-alt-b", std::string(kWizard) + Press("enter enter") + stillOnTheDestinationPage + kExpectNextFocused +
+                          Press("alt+b") + browse + Press("alt+b") + back + Press("alt+b") + browse +
+                          Press("alt+b") + back + stillOnTheDestinationPage + Press("b") + browse +
+                          // A key of one button still presses it.
+                          Press("alt+n") + "expect-visible \"" + kOptionRightClick + "\" yes\n" + Press("alt+b") +
+                          stillOnTheDestinationPage + "click Cancel\nwindow Warning\n" + Press("enter"));
+  EXPECT_FALSE(fs::exists(DefaultDestination()));
+}
+
 TEST_F(InstallerEndToEnd, AltF4AsksAsCancelDoesOnTheFirstFourPagesAndTheBackdropStaysOpen) {
   std::string steps = kWizard;
   for (int page = 0; page < 4; ++page) {

@@ -61,6 +61,16 @@ TEST(MessageLayoutTest, ATextBesideThePictureIsAtLeastThePictureHigh) {
   EXPECT_EQ(layout.top, 384 - (97 + 25) / 2);
 }
 
+TEST(MessageLayoutTest, AtTwiceTheDensityThePictureIsTwiceAsLargeAndTheTextMakesRoomForIt) {
+  MessageLayoutInput input = Confirmation();
+  input.pictureSize = 64;
+  const MessageLayout layout = LayoutMessage(input);
+  ASSERT_TRUE(layout.picture);
+  EXPECT_EQ(*layout.picture, (MessageRect{12, 13, 64, 64}));
+  EXPECT_EQ(layout.text.left, 64 + 15 + 12);
+  EXPECT_EQ(layout.buttonRow.at(0).bounds.top, 64 + 13 + 16) << "the buttons stay below the picture";
+}
+
 TEST(MessageLayoutTest, WithoutPictureTheTextStartsAtTheMarginAndAWideRowSetsTheWidth) {
   MessageLayoutInput input = Confirmation();
   input.hasPicture = false;

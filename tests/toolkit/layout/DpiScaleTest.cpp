@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace kavrix {
 namespace {
 
@@ -30,6 +32,23 @@ TEST(DpiScaleTest, NeighboursThatMeetStillMeetAndGapsNeverBecomeOverlaps) {
   }
   EXPECT_EQ(ScaleBoundsToDpi(8, 72, 457, 205, 96), (ScaledBounds{8, 72, 457, 205}));
   EXPECT_EQ(ScaleBoundsToDpi(8, 72, 457, 205, 192), (ScaledBounds{16, 144, 914, 410}));
+}
+
+TEST(DpiScaleTest, PicturesDrawnForTheNearestDensityComeFirstTheLargerOfTwoAsNear) {
+  const auto order = [](int dpi) {
+    std::vector<int> dpis;
+    for (const ArtworkDensity& density : ArtworkDensitiesFor(dpi)) dpis.push_back(density.dpi);
+    return dpis;
+  };
+  EXPECT_EQ(order(96), (std::vector<int>{96, 144, 192}));
+  EXPECT_EQ(order(120), (std::vector<int>{144, 96, 192})) << "as near as 96: the larger";
+  EXPECT_EQ(order(144), (std::vector<int>{144, 192, 96}));
+  EXPECT_EQ(order(168), (std::vector<int>{192, 144, 96}));
+  EXPECT_EQ(order(288), (std::vector<int>{192, 144, 96}));
+  EXPECT_EQ(order(72), (std::vector<int>{96, 144, 192}));
+  for (const ArtworkDensity& density : ArtworkDensitiesFor(120)) {
+    EXPECT_STREQ(density.suffix, density.dpi == 96 ? "" : density.dpi == 144 ? "_144" : "_192");
+  }
 }
 
 }  // namespace
