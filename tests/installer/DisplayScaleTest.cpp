@@ -78,7 +78,9 @@ class DisplayScaleTest : public ::testing::TestWithParam<int> {
       const auto* label = dynamic_cast<const TLabel*>(&is);
       const bool textSized = label && label->AutoSize();
       EXPECT_NEAR(is.Left(), expected.left, kTolerance) << name;
-      if (!textSized) EXPECT_NEAR(is.Top(), expected.top, kTolerance) << name;
+      if (!textSized) {
+        EXPECT_NEAR(is.Top(), expected.top, kTolerance) << name;
+      }
       if (!textSized && is.Align() == alNone) {
         EXPECT_NEAR(is.Width(), expected.width, kTolerance) << name;
         EXPECT_NEAR(is.Height(), expected.height, kTolerance) << name;
