@@ -16,6 +16,12 @@
 namespace kavrix::e2e {
 namespace {
 
+// Resource enumeration: the language of the first resource found, into the WORD at `into`.
+BOOL CALLBACK TakeFirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
+  *reinterpret_cast<WORD*>(into) = found;
+  return FALSE;
+}
+
 using Bytes = std::vector<uint8_t>;
 
 constexpr char kOldReadme[] = "The readme of the earlier version.";
@@ -230,13 +236,7 @@ class TransactionEndToEnd : public InstallerEndToEnd {
     {
       const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
       ASSERT_NE(module, nullptr) << path;
-      ::EnumResourceLanguagesA(
-          module, RT_RCDATA, "TFORM1",
-          [](HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
-            *reinterpret_cast<WORD*>(into) = found;
-            return FALSE;
-          },
-          reinterpret_cast<LONG_PTR>(&language));
+      ::EnumResourceLanguagesA(module, RT_RCDATA, "TFORM1", TakeFirstLanguage, reinterpret_cast<LONG_PTR>(&language));
       const HRSRC resource = ::FindResourceA(module, "TFORM1", RT_RCDATA);
       const auto* data = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, resource)));
       if (data != nullptr) form.assign(data, data + ::SizeofResource(module, resource));
@@ -363,7 +363,8 @@ TEST_F(TransactionEndToEnd, AVolumeThatRunsFullDuringExtractionLeavesTheEarlierI
     for (size_t i = 0; i + 1 < entries.size(); ++i) room += (entries[i].size + cluster - 1) / cluster * cluster;
     const uint64_t free = FreeBytes(installedIn);
     ASSERT_GT(free, room + cluster) << "the volume is too small for the product";
-    WriteBytes(installedIn + "ballast", Bytes((free - room + cluster - 1) / cluster * cluster, 0x5A));
+    const uint64_t ballast = (free - room + cluster - 1) / cluster * cluster;
+    WriteBytes(installedIn + "ballast", Bytes(static_cast<size_t>(ballast), 0x5A));
     ASSERT_LE(FreeBytes(installedIn), room);
     failing = entries.back().name;
   } else {
@@ -372,7 +373,8 @@ TEST_F(TransactionEndToEnd, AVolumeThatRunsFullDuringExtractionLeavesTheEarlierI
     InstallEarlierVersion();
     // The temporary archive must still be written whole.
     const uint64_t limit = fs::file_size(KAVRIX_PAYLOAD_ARCHIVE);
-    const auto larger = std::find_if(entries.begin(), entries.end(), [&](const PayloadEntry& e) { return e.size > limit; });
+    const auto larger =
+        std::find_if(entries.begin(), entries.end(), [&](const PayloadEntry& e) { return e.size > limit; });
     ASSERT_NE(larger, entries.end()) << "no entry is larger than the archive, which a file-size limit must let through";
     failing = larger->name;
     sizeLimit = limit;
@@ -397,13 +399,14 @@ TEST_F(TransactionEndToEnd, AVolumeThatRunsFullDuringExtractionLeavesTheEarlierI
 }
 
 TEST_F(TransactionEndToEnd, AStaleReadOnlyTemporaryArchiveIsAnErrorNotAPayload) {
-  std::ofstream(TemporaryArchive()) << "not the payload";
+  const std::string stale = "not the payload";
+  std::ofstream(TemporaryArchive()) << stale;
   ::SetFileAttributesA(TemporaryArchive().c_str(), FILE_ATTRIBUTE_READONLY);
   RunScript("stale-archive", "start \"" + ModuleDirectory() + "\\setup.exe\"\n" + kErrorBox +
                                  Shot("stale-archive-message") + "click OK\n" + "expect-exit 1\n");
   EXPECT_FALSE(fs::exists(DefaultDestination()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Veddal"));
-  EXPECT_EQ(ReadBytes(TemporaryArchive()), Bytes({'n', 'o', 't', ' ', 't', 'h', 'e', ' ', 'p', 'a', 'y', 'l', 'o', 'a', 'd'}));
+  EXPECT_EQ(ReadBytes(TemporaryArchive()), Bytes(stale.begin(), stale.end()));
 }
 
 TEST_F(TransactionEndToEnd, NoOtherProgramCanChangeTheTemporaryArchiveWhileTheWizardWaits) {
